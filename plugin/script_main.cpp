@@ -1,0 +1,37 @@
+#include "plugin/script_main.h"
+
+#include "plugin/camera.h"
+#include "plugin/host/natives.h"
+#include "plugin/host/script_hook.h"
+#include "plugin/native_call.h"
+#include "settings/settings.h"
+#include "tracker/tracker_link.h"
+
+#include <string.h>
+
+namespace {
+
+// Fetches the player's character and makes the per-frame call on it.
+uint32_t QueryCharacter()
+{
+    const uint32_t character = CallNative(kNativePlayerCharacter, nullptr, 0);
+    const uint64_t characterArg = PackInt(character);
+    CallNative(kNativeCharacterFrame, &characterArg, 1);
+    return character;
+}
+
+}  // namespace
+
+void ScriptMain()
+{
+    StartSettings();
+    FTPose pose;
+    memset(&pose, 0, sizeof pose);
+    for (;;) {
+        RefreshSettings();
+        const uint32_t character = QueryCharacter();
+        const bool readResult = FTReadPose(&pose);
+        SteerCamera(readResult, character, &pose);
+        scriptWait(0);
+    }
+}

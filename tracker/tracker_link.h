@@ -1,0 +1,13 @@
+// Client side of the FreeTrack protocol: sets up FT_SharedMem and FT_Mutext
+// and copies fresh poses out of the region once per frame.
+#pragma once
+
+#include "tracker/freetrack.h"
+
+// Creates or opens the region, maps it and opens the mutex, unless the view
+// is mapped already. False only when the region could not be opened.
+bool FTCreateMapping();
+
+// The pose-read frame stage: copies the region's pose into `record` when its
+// frame counter has moved. False only when FTCreateMapping failed.
+bool FTReadPose(FTPose* record);
