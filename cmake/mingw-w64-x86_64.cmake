@@ -1,10 +1,11 @@
-# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 toolchain.
+# Cross-compiling for 64-bit Windows with Debian's MinGW-w64 toolchain (the
+# posix threading flavour: GoogleTest needs std::mutex).
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
 set(TOOLCHAIN_PREFIX x86_64-w64-mingw32)
-set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc)
-set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++)
+set(CMAKE_C_COMPILER ${TOOLCHAIN_PREFIX}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${TOOLCHAIN_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TOOLCHAIN_PREFIX}-windres)
 find_program(CMAKE_DLLTOOL ${TOOLCHAIN_PREFIX}-dlltool REQUIRED)
 find_program(CMAKE_OBJDUMP ${TOOLCHAIN_PREFIX}-objdump)

@@ -191,9 +191,6 @@ int main(int argc, char** argv)
     for (unsigned long writes = 0;; ++writes) {
         QueryPerformanceCounter(&now);
         const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
-        if (options.seconds > 0.0 && elapsed >= options.seconds) {
-            break;
-        }
         if (!options.fixedPose || writes == 0) {
             WaitForSingleObject(mutex, INFINITE);
             FillPose(options, elapsed, &region->pose);
@@ -208,6 +205,9 @@ int main(int argc, char** argv)
             Sleep(options.holdMs);
             ReportClient(region, &client);
             ReleaseMutex(mutex);
+        }
+        if (options.seconds > 0.0 && elapsed >= options.seconds) {
+            break;
         }
         Sleep(static_cast<DWORD>(1000.0 / options.rate));
     }

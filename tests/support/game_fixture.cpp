@@ -1,0 +1,134 @@
+#include "tests/support/game_fixture.h"
+
+#include <string.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+bool g_pluginStarted = false;
+
+}  // namespace
+
+SimWorld OnFoot(uint32_t character)
+{
+    return SimWorld{character, 0, 1};
+}
+
+SimWorld InVehicle(uint32_t character)
+{
+    return SimWorld{character, 1, 1};
+}
+
+std::vector<SimEvent> Select(const std::vector<SimEvent>& events, uint32_t kind, uint64_t hash)
+{
+    std::vector<SimEvent> selected;
+    for (const SimEvent& e : events) {
+        if (e.kind == kind && (kind == kSimScriptWait || e.hash == hash)) {
+            selected.push_back(e);
+        }
+    }
+    return selected;
+}
+
+std::vector<SimEvent> CallsOf(const std::vector<SimEvent>& events, uint64_t hash)
+{
+    return Select(events, kSimNativeCall, hash);
+}
+
+float HeadingArg(const SimEvent& event)
+{
+    const uint32_t bits = static_cast<uint32_t>(event.args[0]);
+    float value;
+    memcpy(&value, &bits, sizeof value);
+    return value;
+}
+
+uint32_t FloatBits(float value)
+{
+    uint32_t bits;
+    memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+std::string ReadFileBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+void GameTest::SetUp()
+{
+    const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    gameDir_ = ProgramDir() + "games\\" + info->test_suite_name() + "." + info->name() + "\\";
+    std::error_code ignored;
+    std::filesystem::remove_all(gameDir_, ignored);
+    ASSERT_TRUE(std::filesystem::create_directories(gameDir_)) << gameDir_;
+}
+
+void GameTest::StartPlugin()
+{
+    ASSERT_FALSE(g_pluginStarted) << "each game test needs a process of its own: run it alone (ctest does)";
+    g_pluginStarted = true;
+    std::string error;
+    const std::string dir = ProgramDir();
+    ASSERT_TRUE(StartGame(gameDir_, dir + "ScriptHookV.dll", dir + "headview.asi", &game_, &error)) << error;
+}
+
+std::vector<SimEvent> GameTest::RunFrame(const SimWorld& world)
+{
+    game_.sim.setWorld(&world);
+    game_.sim.clearEvents();
+    game_.sim.runFrame();
+    const SimEvent* events = game_.sim.events();
+    return std::vector<SimEvent>(events, events + game_.sim.eventCount());
+}
+
+std::vector<SimEvent> GameTest::RunFrames(int count, const SimWorld& world)
+{
+    std::vector<SimEvent> last;
+    for (int i = 0; i < count; ++i) {
+        last = RunFrame(world);
+    }
+    return last;
+}
+
+void GameTest::WriteIni(const std::string& text)
+{
+    WriteFileBytes(GamePath("headview.ini"), text);
+}
+
+std::vector<std::string> GameTest::LogMessages() const
+{
+    std::vector<std::string> messages;
+    std::istringstream lines(ReadFileBytes(GamePath("headview.log")));
+    std::string line;
+    while (std::getline(lines, line)) {
+        const size_t start = line.find("] ");
+        std::string message = start == std::string::npos ? line : line.substr(start + 2);
+        if (!message.empty() && message.back() == '\r') {
+            message.pop_back();
+        }
+        messages.push_back(message);
+    }
+    return messages;
+}
+
+size_t GameTest::CountLogMessages(const std::string& message) const
+{
+    size_t count = 0;
+    for (const std::string& m : LogMessages()) {
+        count += m == message ? 1 : 0;
+    }
+    return count;
+}

@@ -1,0 +1,50 @@
+// A simulated game for one test: a fresh game folder, the stand-in script
+// hook and the real plugin loaded into this process, and frames on demand.
+// The plugin keeps process-wide state, so each test runs in a process of its
+// own (ctest runs every test case separately).
+#pragma once
+
+#include "sim/game/game_host.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+constexpr uint32_t kPlayer = 0x80001234;  // bit 31 set: sign extension shows
+
+SimWorld OnFoot(uint32_t character = kPlayer);
+SimWorld InVehicle(uint32_t character = kPlayer);
+
+// The events of one kind and hash (hash ignored for waits).
+std::vector<SimEvent> Select(const std::vector<SimEvent>& events, uint32_t kind, uint64_t hash = 0);
+// Native calls with this hash.
+std::vector<SimEvent> CallsOf(const std::vector<SimEvent>& events, uint64_t hash);
+// The float a heading native received.
+float HeadingArg(const SimEvent& event);
+uint32_t FloatBits(float value);
+
+// Reads a whole file as bytes; empty when absent.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+class GameTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+
+    // Loads ScriptHookV.dll, then the plugin, as the game does.
+    void StartPlugin();
+    // Runs one frame in `world`; returns the events of that frame.
+    std::vector<SimEvent> RunFrame(const SimWorld& world = OnFoot());
+    // Runs `count` frames; returns the events of the last one.
+    std::vector<SimEvent> RunFrames(int count, const SimWorld& world = OnFoot());
+
+    std::string GamePath(const std::string& name) const { return gameDir_ + name; }
+    void WriteIni(const std::string& text);
+    // Messages of headview.log, without their timestamps.
+    std::vector<std::string> LogMessages() const;
+    size_t CountLogMessages(const std::string& message) const;
+
+    std::string gameDir_;  // with a trailing backslash
+    Game game_ = {};
+};

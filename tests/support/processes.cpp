@@ -1,0 +1,70 @@
+#include "tests/support/processes.h"
+
+#include "sim/game/game_host.h"
+
+#include <gtest/gtest.h>
+
+#include <stdio.h>
+
+HANDLE StartProgram(const std::string& program, const std::string& arguments)
+{
+    std::string commandLine = "\"" + ProgramDir() + program + "\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    return info.hProcess;
+}
+
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
+{
+    if (WaitForSingleObject(process, timeoutMs) != WAIT_OBJECT_0) {
+        return STILL_ACTIVE;
+    }
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    return code;
+}
+
+void StopProgram(HANDLE process)
+{
+    if (process == nullptr) {
+        return;
+    }
+    if (WaitForSingleObject(process, 0) != WAIT_OBJECT_0) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+HANDLE StartTracker(const std::string& arguments)
+{
+    static int started = 0;
+    char eventName[64];
+    snprintf(eventName, sizeof eventName, "headview-test-ready-%lu-%d", GetCurrentProcessId(), ++started);
+    HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName);
+    HANDLE tracker = StartProgram("fttracker.exe", arguments + " --ready-event " + eventName);
+    HANDLE waits[] = {ready, tracker};
+    const DWORD woke = tracker != nullptr ? WaitForMultipleObjects(2, waits, FALSE, 10000) : WAIT_FAILED;
+    CloseHandle(ready);
+    if (woke != WAIT_OBJECT_0) {
+        ADD_FAILURE() << "fttracker " << arguments << " did not get ready";
+        StopProgram(tracker);
+        return nullptr;
+    }
+    return tracker;
+}
+
+void PublishPose(int counter, float rawYaw)
+{
+    char arguments[96];
+    snprintf(arguments, sizeof arguments, "--pose %d:%.9g --seconds 0.001", counter, static_cast<double>(rawYaw));
+    HANDLE tracker = StartProgram("fttracker.exe", arguments);
+    ASSERT_NE(tracker, nullptr);
+    EXPECT_EQ(WaitForExit(tracker, 10000), 0u) << "fttracker " << arguments;
+    CloseHandle(tracker);
+}
