@@ -1,0 +1,286 @@
+// The tracker link against a real tracker process: region set-up, fresh
+// poses, the counter wrap, the identifier text, a busy or abandoned mutex,
+// a region that cannot be opened, and handles over many frames.
+#include "plugin/host/natives.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/handles.h"
+#include "tests/support/processes.h"
+#include "tracker/freetrack.h"
+
+#include <windows.h>
+
+#include <math.h>
+#include <string.h>
+
+#include <algorithm>
+
+namespace {
+
+// Steering on with gain 1 and no offset: the heading sent is the raw yaw of
+// the pose record, so every frame shows what the record holds.
+const char* const kShowRawYaw =
+    "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=1\nheadviewing_offset=0\n";
+
+// The region as seen from the test, beside the plugin's own view.
+struct RegionPeek {
+    HANDLE mapping = nullptr;
+    FTRegion* region = nullptr;
+
+    bool Open()
+    {
+        mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kFTRegionName);
+        region = mapping ? static_cast<FTRegion*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
+        return region != nullptr;
+    }
+    ~RegionPeek()
+    {
+        if (region != nullptr) {
+            UnmapViewOfFile(region);
+        }
+        if (mapping != nullptr) {
+            CloseHandle(mapping);
+        }
+    }
+};
+
+class TrackerTest : public GameTest {
+protected:
+    void TearDown() override { StopProgram(tracker_); }
+
+    // The heading of this frame, or NaN when the camera was not set.
+    float FrameHeading()
+    {
+        const std::vector<SimEvent> calls = CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading);
+        return calls.size() == 1 ? HeadingArg(calls[0]) : NAN;
+    }
+
+    std::vector<std::string> SetupMessages() const
+    {
+        std::vector<std::string> messages;
+        for (const std::string& m : LogMessages()) {
+            if (m.rfind("FTCreateMapping", 0) == 0) {
+                messages.push_back(m);
+            }
+        }
+        return messages;
+    }
+
+    HANDLE tracker_ = nullptr;
+};
+
+double FrameMilliseconds(const LARGE_INTEGER& start, const LARGE_INTEGER& end)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(end.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+}  // namespace
+
+TEST_F(TrackerTest, WithoutATrackerThePluginCreatesTheRegionAndPicksUpALaterOne)
+{
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    EXPECT_EQ(FrameHeading(), 0.0f);
+    EXPECT_EQ(SetupMessages(), (std::vector<std::string>{"FTCreateMapping request.", "FTCreateMapping: Mapping opened."}));
+    RegionPeek peek;
+    ASSERT_TRUE(peek.Open()) << "the plugin created the region";
+    FTRegion zero = {};
+    strcpy(zero.clientId, "0");
+    EXPECT_EQ(memcmp(peek.region, &zero, sizeof zero), 0) << "zero-filled but for the identifier text";
+    EXPECT_EQ(FrameHeading(), 0.0f) << "counter 0 equals the last seen 0: nothing copied";
+
+    PublishPose(1, 0.75f);
+    EXPECT_EQ(FrameHeading(), 0.75f);
+    EXPECT_EQ(SetupMessages().size(), 2u) << "set up once";
+}
+
+TEST_F(TrackerTest, ARunningTrackerIsOpenedNotCreated)
+{
+    tracker_ = StartTracker("--pose 12:-0.5");
+    ASSERT_NE(tracker_, nullptr);
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    EXPECT_EQ(FrameHeading(), -0.5f);
+    EXPECT_EQ(SetupMessages(),
+              (std::vector<std::string>{"FTCreateMapping request.", "FTCreateMapping: Mapping already exists.",
+                                        "FTCreateMapping: Mapping opened."}));
+}
+
+TEST_F(TrackerTest, OnlyAFreshCounterCopiesThePose)
+{
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    RunFrame();
+    PublishPose(7, 0.5f);
+    EXPECT_EQ(FrameHeading(), 0.5f);
+    PublishPose(7, 0.9f);  // same counter: not a new pose
+    EXPECT_EQ(FrameHeading(), 0.5f);
+    EXPECT_EQ(FrameHeading(), 0.5f) << "the record keeps the last pose";
+    PublishPose(8, 0.9f);
+    EXPECT_EQ(FrameHeading(), 0.9f);
+    PublishPose(-3, -0.25f);  // any change of counter counts, downwards too
+    EXPECT_EQ(FrameHeading(), -0.25f);
+}
+
+TEST_F(TrackerTest, ACounterAbove1000IsResetAndTheSamePoseCopiedAgain)
+{
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    RunFrame();
+    RegionPeek peek;
+    ASSERT_TRUE(peek.Open());
+
+    PublishPose(1000, 0.25f);
+    EXPECT_EQ(FrameHeading(), 0.25f);
+    EXPECT_EQ(peek.region->pose.frameCounter, 1000) << "exactly 1000 is not reset";
+
+    PublishPose(1001, 0.5f);
+    EXPECT_EQ(FrameHeading(), 0.5f);
+    EXPECT_EQ(peek.region->pose.frameCounter, 0) << "reset after the copy";
+    // Counter 0 now differs from the last seen 1001: the next frame copies
+    // the region again (here with a changed yaw, to see the copy).
+    peek.region->pose.rawYaw = 0.125f;
+    EXPECT_EQ(FrameHeading(), 0.125f);
+    peek.region->pose.rawYaw = 0.0625f;  // counter 0 == last seen 0: no copy
+    EXPECT_EQ(FrameHeading(), 0.125f);
+}
+
+TEST_F(TrackerTest, EveryFrameWritesTheIdentifierTextAndNothingElse)
+{
+    tracker_ = StartTracker("--pose 5:0.5 --fill-id X");
+    ASSERT_NE(tracker_, nullptr);
+    RegionPeek peek;
+    ASSERT_TRUE(peek.Open());
+    memset(peek.region->otherFields, 0xA5, sizeof peek.region->otherFields);
+    memset(peek.region->moreFields, 0x5A, sizeof peek.region->moreFields);
+    FTRegion before;
+    memcpy(&before, peek.region, sizeof before);
+
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    for (int frame = 0; frame < 3; ++frame) {
+        EXPECT_EQ(FrameHeading(), 0.5f);
+        EXPECT_EQ(peek.region->clientId[0], '0');
+        EXPECT_EQ(peek.region->clientId[1], '\0');
+        EXPECT_EQ(memcmp(peek.region->clientId + 2, before.clientId + 2, kFTClientIdSize - 2), 0)
+            << "the other 17 bytes stay";
+        EXPECT_EQ(memcmp(&peek.region->pose, &before.pose, sizeof before.pose), 0);
+        EXPECT_EQ(memcmp(peek.region->otherFields, before.otherFields, sizeof before.otherFields), 0);
+        EXPECT_EQ(memcmp(peek.region->moreFields, before.moreFields, sizeof before.moreFields), 0);
+        peek.region->clientId[0] = 'Y';  // written again even without a fresh pose
+    }
+}
+
+TEST_F(TrackerTest, AMutexHeldByTheTrackerCostsAFrameOnlyTheShortWait)
+{
+    WriteIni(kShowRawYaw);
+    tracker_ = StartTracker("--pose 3:0.5 --hold-ms 3000");
+    ASSERT_NE(tracker_, nullptr);
+    StartPlugin();
+    double worst = 0.0;
+    for (int frame = 0; frame < 20; ++frame) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        const float heading = FrameHeading();
+        QueryPerformanceCounter(&end);
+        EXPECT_EQ(heading, 0.0f) << "nothing read while the tracker holds the mutex";
+        worst = std::max(worst, FrameMilliseconds(start, end));
+    }
+    // The wait is bounded at 5 ms; the slack is for a loaded machine.
+    EXPECT_LT(worst, 30.0);
+    EXPECT_GE(worst, 4.0) << "the frame did wait for the mutex";
+    EXPECT_EQ(WaitForExit(tracker_, 0), STILL_ACTIVE);
+}
+
+TEST_F(TrackerTest, AnAbandonedMutexIsReleasedForTheNextTracker)
+{
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    EXPECT_EQ(FrameHeading(), 0.0f);
+    HANDLE dying = StartProgram("fttracker.exe", "--pose 9:0.7 --die-holding");
+    ASSERT_NE(dying, nullptr);
+    EXPECT_EQ(WaitForExit(dying, 10000), 0u);
+    CloseHandle(dying);
+
+    EXPECT_EQ(FrameHeading(), 0.0f) << "a dying tracker's pose is not trusted";
+    LARGE_INTEGER start, end;
+    QueryPerformanceCounter(&start);
+    tracker_ = StartTracker("--pose 10:0.3");
+    QueryPerformanceCounter(&end);
+    ASSERT_NE(tracker_, nullptr) << "the restarted tracker must get the mutex";
+    EXPECT_LT(FrameMilliseconds(start, end), 3000.0);
+    EXPECT_EQ(FrameHeading(), 0.3f);
+}
+
+TEST_F(TrackerTest, ARegionThatCannotOpenIsRetriedEveryFrameWithoutLeaking)
+{
+    WriteIni(kShowRawYaw);
+    HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, kFTRegionName);
+    ASSERT_NE(squatter, nullptr);
+    StartPlugin();
+    RunFrames(10, InVehicle());
+    const size_t handles = CountOpenHandles();
+    for (int frame = 0; frame < 3000; ++frame) {
+        ASSERT_EQ(RunFrame(InVehicle()).size(), 3u) << "no steering while the read fails";
+    }
+    EXPECT_EQ(CountOpenHandles(), handles);
+    EXPECT_EQ(CountLogMessages("FTCreateMapping request."), 3010u);
+    EXPECT_EQ(CountLogMessages("FTCreateMapping: Mapping opened."), 0u);
+
+    CloseHandle(squatter);
+    EXPECT_EQ(FrameHeading(), 0.0f) << "set up on the next frame";
+    EXPECT_EQ(CountLogMessages("FTCreateMapping: Mapping opened."), 1u);
+}
+
+TEST_F(TrackerTest, AViewThatCannotMapIsRetriedEveryFrameWithoutLeaking)
+{
+    WriteIni(kShowRawYaw);
+    // A region backed by a 16-byte file opens, but a 256-byte view of it
+    // cannot be mapped.
+    WriteFileBytes(GamePath("short-region.bin"), std::string(16, 'r'));
+    HANDLE file = CreateFileA(GamePath("short-region.bin").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    HANDLE shortRegion = CreateFileMappingA(file, nullptr, PAGE_READWRITE, 0, 0, kFTRegionName);
+    ASSERT_NE(shortRegion, nullptr);
+    StartPlugin();
+    RunFrames(10, InVehicle());
+    const size_t handles = CountOpenHandles();
+    for (int frame = 0; frame < 3000; ++frame) {
+        EXPECT_EQ(CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading).size(), 1u);
+    }
+    EXPECT_EQ(CountOpenHandles(), handles);
+    EXPECT_EQ(CountLogMessages("FTCreateMapping: Mapping opened."), 3010u) << "set up again every frame";
+    CloseHandle(shortRegion);
+    CloseHandle(file);
+}
+
+TEST_F(TrackerTest, HandlesStayFlatWhileReadingARunningTracker)
+{
+    WriteIni(kShowRawYaw);
+    tracker_ = StartTracker("--rate 1000");
+    ASSERT_NE(tracker_, nullptr);
+    StartPlugin();
+    RunFrames(10, InVehicle());
+    const size_t handles = CountOpenHandles();
+    for (int frame = 0; frame < 3000; ++frame) {
+        RunFrame(InVehicle());
+    }
+    EXPECT_EQ(CountOpenHandles(), handles);
+    EXPECT_EQ(CountLogMessages("FTCreateMapping request."), 1u);
+}
+
+TEST(HandleCount, SeesADeliberateLeak)
+{
+    const size_t before = CountOpenHandles();
+    std::vector<HANDLE> leaked;
+    for (int i = 0; i < 25; ++i) {
+        leaked.push_back(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    }
+    EXPECT_EQ(CountOpenHandles(), before + 25);
+    for (HANDLE h : leaked) {
+        CloseHandle(h);
+    }
+    EXPECT_EQ(CountOpenHandles(), before);
+}
