@@ -1,0 +1,144 @@
+// headview.ini in the simulated game: start-up load, fallbacks, the error
+// lines, and live reloading while the test flag is exactly 1. The heading
+// sent to the camera, (offset + raw yaw) × multiplier with a known raw yaw,
+// shows the values the plugin holds.
+#include "plugin/host/natives.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/processes.h"
+
+#include <math.h>
+
+#include <filesystem>
+
+namespace {
+
+constexpr float kRawYaw = 0.5f;
+const char* const kNoIni = "headview: (Error) could not find ini file!";
+const char* const kBadKey = "headview: (Error) reading settings from ini file!";
+
+class SettingsTest : public GameTest {
+protected:
+    // Starts the plugin with a tracker pose of raw yaw 0.5 in place.
+    void StartWithPose()
+    {
+        StartPlugin();
+        RunFrame();
+        PublishPose(1, kRawYaw);
+    }
+
+    // The heading of the next frame in a vehicle, or NaN without a camera call.
+    float Heading()
+    {
+        const std::vector<SimEvent> calls = CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading);
+        return calls.size() == 1 ? HeadingArg(calls[0]) : NAN;
+    }
+
+    // Rewrites the ini (which keeps the test flag at 1) and runs a frame.
+    float HeadingWith(const std::string& keys)
+    {
+        WriteIni("[Settings]\nheadviewing_test=1\n" + keys);
+        return Heading();
+    }
+};
+
+}  // namespace
+
+TEST_F(SettingsTest, NoFileLogsOnceAndLeavesSteeringOff)
+{
+    StartWithPose();
+    for (int frame = 0; frame < 100; ++frame) {
+        const std::vector<SimEvent> events = RunFrame(InVehicle());
+        ASSERT_EQ(events.size(), 3u) << "enabled stays 0: no steering native";
+    }
+    EXPECT_EQ(CountLogMessages(kNoIni), 1u) << "test stays 0: no reload";
+    EXPECT_EQ(CountLogMessages(kBadKey), 0u);
+}
+
+TEST_F(SettingsTest, OneErrorLinePerLoadAndFallbacks)
+{
+    WriteIni("[Settings]\nheadviewing=true\nheadviewing_test=0\nheadviewing_multiplier=FFFFFFFF\n"
+             "headviewing_offset=abc\n");
+    StartWithPose();
+    // Fallbacks: enabled 1, multiplier 35 (decimal), offset 0.
+    for (int frame = 0; frame < 50; ++frame) {
+        ASSERT_EQ(Heading(), kRawYaw * 35);
+    }
+    EXPECT_EQ(CountLogMessages(kBadKey), 1u);
+}
+
+TEST_F(SettingsTest, AFileWithoutTheTestKeyReloadsAndLogsEveryFrame)
+{
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_multiplier=2\n");
+    StartWithPose();
+    RunFrames(20, InVehicle());
+    EXPECT_EQ(CountLogMessages(kBadKey), 1u + 21u) << "start-up, then each of the 21 frames";
+    EXPECT_EQ(HeadingWith("headviewing=1\nheadviewing_multiplier=4\n"), kRawYaw * 4) << "and takes edits";
+}
+
+TEST_F(SettingsTest, WithTestAt1EditsTakeEffectOnTheNextFrameUntilTestChanges)
+{
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=2\nheadviewing_offset=0\n");
+    StartWithPose();
+    EXPECT_EQ(Heading(), kRawYaw * 2);
+    EXPECT_EQ(HeadingWith("headviewing=1\nheadviewing_multiplier=4\nheadviewing_offset=0.25\n"), (0.25f + kRawYaw) * 4);
+    // Turning test off is itself read, then reloading stops for good.
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=8\nheadviewing_offset=0\n");
+    EXPECT_EQ(Heading(), kRawYaw * 8);
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=10\nheadviewing_offset=0\n");
+    RunFrames(5, InVehicle());
+    EXPECT_EQ(Heading(), kRawYaw * 8);
+    EXPECT_EQ(CountLogMessages(kBadKey), 0u);
+}
+
+TEST_F(SettingsTest, TestOtherThanExactly1NeverReloads)
+{
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=2\nheadviewing_multiplier=2\nheadviewing_offset=0\n");
+    StartWithPose();
+    EXPECT_EQ(Heading(), kRawYaw * 2);
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=4\nheadviewing_offset=0\n");
+    RunFrames(5, InVehicle());
+    EXPECT_EQ(Heading(), kRawYaw * 2);
+}
+
+TEST_F(SettingsTest, ADeletedFileIsReportedEveryFrameAndTheValuesStay)
+{
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=3\nheadviewing_offset=0.5\n");
+    StartWithPose();
+    EXPECT_EQ(Heading(), (0.5f + kRawYaw) * 3);
+    ASSERT_TRUE(std::filesystem::remove(GamePath("headview.ini")));
+    for (int frame = 0; frame < 10; ++frame) {
+        EXPECT_EQ(Heading(), (0.5f + kRawYaw) * 3);
+    }
+    EXPECT_EQ(CountLogMessages(kNoIni), 10u);
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=5\nheadviewing_offset=0\n");
+    EXPECT_EQ(Heading(), kRawYaw * 5) << "found again";
+}
+
+TEST_F(SettingsTest, EnabledIsHexAndMustBeExactly1)
+{
+    WriteIni("[Settings]\nheadviewing_test=1\n");
+    StartWithPose();
+    const char* const on[] = {"headviewing=0x1\n", "headviewing=01\n", "headviewing=1\n", "headviewing=true\n",
+                              "headviewing=\n", ""};
+    for (const char* keys : on) {
+        EXPECT_FALSE(isnan(HeadingWith(std::string(keys) + "headviewing_multiplier=1\n"))) << keys;
+    }
+    const char* const off[] = {"headviewing=10\n", "headviewing=0\n", "headviewing=2\n", "headviewing=-1\n"};
+    for (const char* keys : off) {
+        EXPECT_TRUE(isnan(HeadingWith(std::string(keys) + "headviewing_multiplier=1\n"))) << keys;
+    }
+}
+
+TEST_F(SettingsTest, MultiplierAndOffsetAsWritten)
+{
+    WriteIni("[Settings]\nheadviewing_test=1\n");
+    StartWithPose();
+    const std::string on = "headviewing=1\n";
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=35\nheadviewing_offset=0\n"), kRawYaw * 0x35);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=FFFFFFFF\nheadviewing_offset=0\n"), kRawYaw * 35);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=-0x2\nheadviewing_offset=0\n"), kRawYaw * -2);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=-0.25\n"), -0.25f + kRawYaw);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=abc\n"), kRawYaw);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=1.5d2\n"), 150.0f + kRawYaw);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=0.25 ; comment\n"), kRawYaw);
+}

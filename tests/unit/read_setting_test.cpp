@@ -1,0 +1,95 @@
+// The settings readers on real ini files, through the platform's profile
+// reader: what it returns (trimmed, cut to 31 characters) is what converts.
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <math.h>
+#include <stdio.h>
+
+#include <string>
+
+namespace {
+
+class ReadSettingTest : public ::testing::Test {
+protected:
+    void Write(const std::string& settingsLines)
+    {
+        FILE* file = fopen("headview.ini", "wb");
+        ASSERT_NE(file, nullptr);
+        fputs(("[Settings]\r\n" + settingsLines).c_str(), file);
+        fclose(file);
+        ResolveSettingsPath();
+        ASSERT_NE(g_settingsPath[0], '\0');
+    }
+    void TearDown() override { remove("headview.ini"); }
+};
+
+struct IniCase {
+    const char* line;
+    bool read;
+    int32_t value;
+};
+
+}  // namespace
+
+TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
+{
+    const IniCase cases[] = {
+        {"headviewing=1\r\n", true, 1},
+        {"headviewing=  0x1  \r\n", true, 1},  // blanks around a value are trimmed
+        {"headviewing=35\r\n", true, 0x35},
+        {"headviewing=-80000000\r\n", true, INT32_MIN},
+        {"headviewing=1 ;note\r\n", false, -7},  // a blank inside the value stays
+        {"headviewing=1;note\r\n", false, -7},
+        {"headviewing=true\r\n", false, -7},
+        {"headviewing=\r\n", false, -7},
+        {"other=1\r\n", false, -7},
+        {"headviewing=FFFFFFFF\r\n", false, -7},
+        // 34 characters: the reader cuts to 31 zeros, which read as 0.
+        {"headviewing=0000000000000000000000000000000023\r\n", true, 0},
+    };
+    for (const IniCase& c : cases) {
+        Write(c.line);
+        int32_t value = 99;
+        EXPECT_EQ(ReadHexSetting("headviewing", -7, &value), c.read) << c.line;
+        EXPECT_EQ(value, c.value) << c.line;
+    }
+}
+
+TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
+{
+    Write("headviewing_offset=-0.25\r\n");
+    float value = 9.0f;
+    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_EQ(value, -0.25f);
+
+    Write("headviewing_offset=1.5d2\r\n");
+    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_EQ(value, 150.0f);
+
+    Write("headviewing_offset=1e39\r\n");
+    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value)) << "inside the double range";
+    EXPECT_TRUE(isinf(value) && value > 0);
+
+    Write("headviewing_offset=1e-60\r\n");
+    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_EQ(value, 0.0f);
+
+    const char* const failing[] = {"headviewing_offset=abc\r\n", "headviewing_offset=1e400\r\n",
+                                   "headviewing_offset=0.5 ;note\r\n", "headviewing_offset=\r\n", "x=1\r\n"};
+    for (const char* line : failing) {
+        Write(line);
+        value = 9.0f;
+        EXPECT_FALSE(ReadFloatSetting("headviewing_offset", &value)) << line;
+        EXPECT_EQ(value, 0.0f) << line;
+    }
+}
+
+TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
+{
+    Write("headviewing=1\r\n");
+    const std::string path = g_settingsPath;
+    EXPECT_GT(path.size(), strlen("headview.ini"));
+    EXPECT_EQ(path.substr(path.size() - 13), "\\headview.ini");
+}
