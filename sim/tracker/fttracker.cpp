@@ -38,7 +38,7 @@ void PrintHelp()
            "headview reads the poses it writes its identifier into the region, and fttracker\n"
            "reports the client.\n"
            "\n"
-           "  --rate HZ          poses per second (default 60)\n"
+           "  --rate HZ          poses per second, 1000 at most (default 60)\n"
            "  --seconds S        stop after S seconds (default: run until ended with Ctrl+C)\n"
            "  --sweep A          turn the head left and right, raw yaw from -A to +A radians\n"
            "                     (default 0.6, about 34 degrees)\n"
@@ -105,7 +105,7 @@ bool ParseOptions(int argc, char** argv, Options* options)
             return false;
         }
     }
-    return options->rate > 0.0 && options->period > 0.0;
+    return options->rate > 0.0 && options->rate <= 1000.0 && options->period > 0.0;
 }
 
 FTRegion* OpenRegion(bool waitForRegion)

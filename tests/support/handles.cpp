@@ -1,7 +1,6 @@
 #include "tests/support/handles.h"
 
 #include <windows.h>
-#include <psapi.h>
 
 size_t CountOpenHandles()
 {
@@ -18,8 +17,15 @@ size_t CountOpenHandles()
 
 size_t PrivateBytes()
 {
-    PROCESS_MEMORY_COUNTERS_EX counters = {};
-    counters.cb = sizeof counters;
-    GetProcessMemoryInfo(GetCurrentProcess(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters), sizeof counters);
-    return counters.PrivateUsage;
+    // Wine leaves the process memory counters' private usage at 0: add up
+    // the committed private regions of the address space instead.
+    size_t total = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
+            total += region.RegionSize;
+        }
+    }
+    return total;
 }
