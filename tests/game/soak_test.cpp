@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kFrames = 20000;
+constexpr int kFrames = 50000;
 constexpr int kIniEvery = 5000;
 
 struct Gain {

@@ -1,0 +1,198 @@
+// frame_cost: what one game frame of the plugin costs, against the floor of
+// the bare platform calls such a frame must make, measured in one process.
+//
+// Plugin: a frame of the simulated game in a vehicle with a tracker running
+// (script hook resume, the plugin's whole frame, the yield).
+// Floor: the same frame's platform calls made directly: the bounded mutex
+// wait and release, the 92-byte copy and the identifier write; with the test
+// flag at 1 also the path resolution, the existence test and four profile
+// string reads.
+// Both are timed in alternating repetitions; the figures are medians.
+#include "sim/game/game_host.h"
+#include "tracker/freetrack.h"
+
+#include <windows.h>
+
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int kRepetitions = 7;
+
+double Now()
+{
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+struct Floor {
+    HANDLE mapping;
+    FTRegion* view;
+    HANDLE mutex;
+    FTPose record;
+    char path[260];
+};
+
+void FloorFrame(Floor* floor, bool withSettings)
+{
+    if (withSettings) {
+        static const char* const keys[] = {"headviewing", "headviewing_test", "headviewing_multiplier",
+                                           "headviewing_offset"};
+        char value[32];
+        GetFullPathNameA("headview.ini", sizeof floor->path, floor->path, nullptr);
+        GetFileAttributesA(floor->path);
+        for (const char* key : keys) {
+            GetPrivateProfileStringA("Settings", key, "", value, sizeof value, floor->path);
+        }
+    }
+    if (WaitForSingleObject(floor->mutex, 5) == WAIT_OBJECT_0) {
+        memcpy(&floor->record, &floor->view->pose, sizeof floor->record);
+        floor->view->clientId[0] = '0';
+        floor->view->clientId[1] = '\0';
+        ReleaseMutex(floor->mutex);
+    }
+}
+
+void PluginFrame(const Game& game)
+{
+    static const SimWorld inVehicle = {0x2A01, 1, 1};
+    game.sim.setWorld(&inVehicle);
+    game.sim.clearEvents();
+    game.sim.runFrame();
+}
+
+double Median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// Microseconds per frame, medians of alternating repetitions.
+void Compare(const char* label, const Game& game, Floor* floor, bool withSettings, int frames)
+{
+    std::vector<double> plugin, bare;
+    for (int rep = 0; rep < kRepetitions; ++rep) {
+        double start = Now();
+        for (int i = 0; i < frames; ++i) {
+            PluginFrame(game);
+        }
+        plugin.push_back((Now() - start) * 1e6 / frames);
+        start = Now();
+        for (int i = 0; i < frames; ++i) {
+            FloorFrame(floor, withSettings);
+        }
+        bare.push_back((Now() - start) * 1e6 / frames);
+    }
+    const double p = Median(plugin);
+    const double f = Median(bare);
+    printf("%-8s plugin %9.2f us/frame   floor %9.2f us/frame   ratio %.3f   (%d frames x %d)\n", label, p, f, p / f,
+           frames, kRepetitions);
+}
+
+void WriteIni(int test)
+{
+    FILE* ini = fopen("headview.ini", "w");
+    fprintf(ini, "[Settings]\nheadviewing=1\nheadviewing_test=%d\nheadviewing_multiplier=39\nheadviewing_offset=0\n",
+            test);
+    fclose(ini);
+}
+
+HANDLE StartTracker(const std::string& arguments)
+{
+    std::string commandLine = "\"" + ProgramDir() + "fttracker.exe\" " + arguments;
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
+        return nullptr;
+    }
+    CloseHandle(info.hThread);
+    Sleep(300);  // let it set the region up
+    return info.hProcess;
+}
+
+void StopTracker(HANDLE tracker)
+{
+    TerminateProcess(tracker, 0);
+    WaitForSingleObject(tracker, 5000);
+    CloseHandle(tracker);
+}
+
+// The slowest frame while a tracker holds the mutex for 50 ms at a time,
+// beside the slowest bare 5 ms wait on the same mutex in the same run.
+void WorstFrameUnderHeldMutex(const char* label, const Game& game, HANDLE mutex)
+{
+    HANDLE tracker = StartTracker("--rate 10 --hold-ms 50");
+    double worstFrame = 0.0;
+    double worstWait = 0.0;
+    int frames = 0;
+    int slowFrames = 0;
+    for (const double end = Now() + 3.0; Now() < end; ++frames) {
+        double start = Now();
+        PluginFrame(game);
+        const double frame = Now() - start;
+        worstFrame = std::max(worstFrame, frame);
+        slowFrames += frame > 0.006 ? 1 : 0;
+        start = Now();
+        if (WaitForSingleObject(mutex, 5) == WAIT_OBJECT_0) {
+            ReleaseMutex(mutex);
+        }
+        worstWait = std::max(worstWait, Now() - start);
+        Sleep(1);
+    }
+    StopTracker(tracker);
+    printf("%-8s held mutex: worst plugin frame %.2f ms, worst bare 5 ms wait %.2f ms, %d of %d frames over 6 ms\n",
+           label, worstFrame * 1e3, worstWait * 1e3, slowFrames, frames);
+}
+
+}  // namespace
+
+int main()
+{
+    const std::string dir = ProgramDir();
+    const std::string gameDir = dir + "bench-game";
+    CreateDirectoryA(gameDir.c_str(), nullptr);
+    SetCurrentDirectoryA(gameDir.c_str());
+    WriteIni(1);
+
+    HANDLE tracker = StartTracker("--rate 60");
+    Game game = {};
+    std::string error;
+    if (tracker == nullptr || !StartGame(gameDir, dir + "ScriptHookV.dll", dir + "headview.asi", &game, &error)) {
+        fprintf(stderr, "frame_cost: cannot start: %s\n", error.c_str());
+        return 1;
+    }
+    for (int i = 0; i < 100; ++i) {
+        PluginFrame(game);
+    }
+    Floor floor = {};
+    floor.mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kFTRegionName);
+    floor.view = static_cast<FTRegion*>(MapViewOfFile(floor.mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(FTRegion)));
+    floor.mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kFTMutexName);
+    if (floor.view == nullptr || floor.mutex == nullptr) {
+        fprintf(stderr, "frame_cost: cannot open the tracker region\n");
+        return 1;
+    }
+
+    StopTracker(tracker);
+    WorstFrameUnderHeldMutex("test 1", game, floor.mutex);
+    tracker = StartTracker("--rate 60");
+    Compare("test 1", game, &floor, true, 500);
+    WriteIni(0);
+    PluginFrame(game);  // reads test 0 and stops reloading
+    Compare("test 0", game, &floor, false, 20000);
+    StopTracker(tracker);
+    WorstFrameUnderHeldMutex("test 0", game, floor.mutex);
+    return 0;
+}
