@@ -7,7 +7,7 @@ namespace {
 
 constexpr double kWidth = 900;
 constexpr double kPanelHeight = 220;
-constexpr double kMargin = 60;
+constexpr double kMargin = 90;
 
 struct Panel {
     double top;
@@ -51,6 +51,19 @@ void WriteVehicleBands(FILE* out, const std::vector<FrameSample>& samples, doubl
         const double x1 = ScaleX(end, samples.size());
         fprintf(out, "<rect x='%.1f' y='%.1f' width='%.1f' height='%.1f' fill='#e8f1fb'/>\n", x0, top, x1 - x0,
                 height);
+    }
+}
+
+void WriteEditMarks(FILE* out, const std::vector<FrameSample>& samples, double top, double height)
+{
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (samples[i].iniEdited) {
+            const double x = ScaleX(i, samples.size());
+            fprintf(out, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='#555' stroke-dasharray='2 3'/>\n", x,
+                    top, x, top + height);
+            fprintf(out, "<text x='%.1f' y='%.1f' font-size='11'>headview.ini edited</text>\n", x + 4,
+                    top + height - 4);
+        }
     }
 }
 
@@ -111,6 +124,7 @@ bool WriteChart(const std::string& path, const std::vector<FrameSample>& samples
     WriteVehicleBands(out, samples, yaw.top, heading.top + kPanelHeight - yaw.top);
     WritePanelFrame(out, yaw, "Tracker raw yaw (head turned left/right)", "rad");
     WritePanelFrame(out, heading, "Camera heading sent by headview (blank: no camera call)", "deg");
+    WriteEditMarks(out, samples, yaw.top, heading.top + kPanelHeight - yaw.top);
     WriteSeries(out, samples, yaw, false, "#2b6cb0");
     WriteSeries(out, samples, heading, true, "#c05621");
     fprintf(out, "<text x='%.1f' y='%.1f' font-size='12'>frames %u to %u; shaded: character in a vehicle</text>\n",

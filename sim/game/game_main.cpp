@@ -29,6 +29,7 @@ struct Options {
     uint32_t vehicleFrom = 0;  // 0: never in a vehicle
     uint32_t vehicleTo = 0;
     uint32_t killAfter = 0;
+    uint32_t printEvery = 1;
     bool quiet = false;
     std::string chart;
     std::vector<IniEdit> iniEdits;
@@ -47,6 +48,7 @@ void PrintUsage()
            "  --ini-at N:FILE      copy FILE over headview.ini before frame N (repeatable)\n"
            "  --kill-after N       end the process abruptly right after frame N\n"
            "  --chart FILE         write an SVG chart of raw yaw and camera heading\n"
+           "  --print-every N      print every Nth frame, and each frame where something changes\n"
            "  --quiet              print no frame lines\n");
 }
 
@@ -87,6 +89,8 @@ bool ParseOptions(int argc, char** argv, Options* options)
             options->frames = static_cast<uint32_t>(strtoul(value, nullptr, 10));
         } else if (arg == "--frame-ms") {
             options->frameMs = static_cast<uint32_t>(strtoul(value, nullptr, 10));
+        } else if (arg == "--print-every") {
+            options->printEvery = static_cast<uint32_t>(strtoul(value, nullptr, 10));
         } else if (arg == "--kill-after") {
             options->killAfter = static_cast<uint32_t>(strtoul(value, nullptr, 10));
         } else if (arg == "--chart") {
@@ -106,7 +110,7 @@ bool ParseOptions(int argc, char** argv, Options* options)
         }
         i += used ? 1 : 0;
     }
-    return true;
+    return options->printEvery > 0;
 }
 
 // Peeks at the tracker's raw yaw; the game itself has no business in the
@@ -126,16 +130,28 @@ bool PeekRawYaw(float* rawYaw)
     return region != nullptr;
 }
 
-void ApplyIniEdits(const Options& options, uint32_t frame)
+// Returns true when the ini was replaced before this frame.
+bool ApplyIniEdits(const Options& options, uint32_t frame)
 {
+    bool edited = false;
     for (const IniEdit& edit : options.iniEdits) {
         if (edit.frame == frame) {
             CopyFileA(edit.source.c_str(), "headview.ini", FALSE);
+            edited = true;
             if (!options.quiet) {
-                printf("-- frame %u: headview.ini replaced by %s\n", frame, edit.source.c_str());
+                printf("-- before frame %u: headview.ini replaced by %s\n", frame, edit.source.c_str());
             }
         }
     }
+    return edited;
+}
+
+bool WorthPrinting(const Options& options, const std::vector<FrameSample>& samples, bool edited)
+{
+    const FrameSample& s = samples.back();
+    const bool changed = samples.size() == 1 || s.inVehicle != samples[samples.size() - 2].inVehicle ||
+                         s.cameraSet != samples[samples.size() - 2].cameraSet;
+    return !options.quiet && (s.frame % options.printEvery == 0 || changed || edited);
 }
 
 FrameSample RunOneFrame(const Game& game, const Options& options, uint32_t frame)
@@ -194,9 +210,10 @@ int main(int argc, char** argv)
     }
     std::vector<FrameSample> samples;
     for (uint32_t frame = 1; frame <= options.frames; ++frame) {
-        ApplyIniEdits(options, frame);
+        const bool edited = ApplyIniEdits(options, frame);
         samples.push_back(RunOneFrame(game, options, frame));
-        if (!options.quiet) {
+        samples.back().iniEdited = edited;
+        if (WorthPrinting(options, samples, edited)) {
             PrintSample(samples.back());
             fflush(stdout);
         }

@@ -142,3 +142,16 @@ TEST_F(SettingsTest, MultiplierAndOffsetAsWritten)
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=1.5d2\n"), 150.0f + kRawYaw);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=0.25 ; comment\n"), kRawYaw);
 }
+
+TEST_F(SettingsTest, TheShippedExampleFileReadsCleanly)
+{
+    WriteFileBytes(GamePath("headview.ini"), ReadFileBytes(ProgramDir() + "headview-example.ini"));
+    StartWithPose();
+    for (int frame = 0; frame < 5; ++frame) {
+        EXPECT_EQ(Heading(), kRawYaw * 0x39) << "on, gain 0x39, offset 0";
+    }
+    EXPECT_EQ(CountLogMessages(kBadKey), 0u);
+    EXPECT_EQ(CountLogMessages(kNoIni), 0u);
+    WriteIni("[Settings]\nheadviewing_multiplier=1\n");
+    EXPECT_EQ(Heading(), kRawYaw * 0x39) << "ships with the test flag at 0: no reload";
+}

@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Builds headview.asi and its release zip, then runs the plugin in the
+# simulated game with the synthetic tracker sweeping the head left and right.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${HEADVIEW_BUILD:-$root/build}
+
+"$root/scripts/install-deps.sh"
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DHEADVIEW_BUILD_TESTS=OFF -DHEADVIEW_BUILD_BENCH=OFF >/dev/null
+cmake --build "$build" --target headview headview-game fttracker sim_scripthook release
+
+source "$root/scripts/wine-session.sh"
+start_wine "$build"
+
+game=$build/demo-game
+rm -rf "$game"
+mkdir -p "$game"
+# The shipped settings, but re-read every frame so that the live edit shows.
+sed 's/^headviewing_test=0/headviewing_test=1/' "$root/release/headview.ini" >"$game/headview.ini"
+sed -e 's/^headviewing_multiplier=.*/headviewing_multiplier=1C/' -e 's/^headviewing_offset=.*/headviewing_offset=0.2/' \
+    "$game/headview.ini" >"$game/headview-edited.ini"
+
+cat <<TXT
+
+=== headview in the simulated game ===
+A synthetic tracker turns the player's head left and right (raw yaw in radians,
++-0.6, one sweep every 3 s). The game runs 60 frames a second:
+  frames   1- 59  the character is on foot: headview leaves the camera alone
+  frames  60-359  in a vehicle: the camera heading follows the head,
+                  heading = (offset + raw yaw) x gain, gain 0x39 = 57 (radians to degrees)
+  frame  210      headview.ini is edited while the game runs: gain 0x1C = 28, offset 0.2
+  frames 360-420  on foot again: no more camera calls
+TXT
+wine "$build/bin/fttracker.exe" --rate 60 --sweep 0.6 --period 3 --seconds 9 >"$build/demo-tracker.txt" 2>&1 &
+tracker=$!
+sleep 1
+wine "$build/bin/headview-game.exe" --game-dir "$(winepath -w "$game")" --frames 420 --frame-ms 16 \
+    --vehicle 60:359 --ini-at "210:$(winepath -w "$game/headview-edited.ini")" --print-every 15 \
+    --chart "$(winepath -w "$build/headview-demo.svg")"
+wait "$tracker" || true
+
+echo
+echo "=== the tracker's view ==="
+cat "$build/demo-tracker.txt"
+echo
+echo "=== headview.log ==="
+cat "$game/headview.log"
+echo
+echo "release zip: $build/headview-${HEADVIEW_VERSION:-1.0.0}.zip"
+echo "chart of raw yaw and camera heading: $build/headview-demo.svg"
