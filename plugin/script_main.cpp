@@ -7,8 +7,6 @@
 #include "settings/settings.h"
 #include "tracker/tracker_link.h"
 
-#include <string.h>
-
 namespace {
 
 // Fetches the player's character and makes the per-frame call on it.
@@ -25,8 +23,7 @@ uint32_t QueryCharacter()
 void ScriptMain()
 {
     StartSettings();
-    FTPose pose;
-    memset(&pose, 0, sizeof pose);
+    FTPose pose = {};  // all zero until the first fresh pose
     for (;;) {
         RefreshSettings();
         const uint32_t character = QueryCharacter();

@@ -72,8 +72,7 @@ bool FTCreateMapping()
     }
     LogLine("FTCreateMapping request.");
 
-    g_createdMapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kRegionSize, kFTRegionName);
+    g_createdMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kRegionSize, kFTRegionName);
     if (g_createdMapping != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
         LogLine("FTCreateMapping: Mapping already exists.");
         CloseHandle(g_createdMapping);

@@ -17,8 +17,8 @@ struct Panel {
 
 double ScaleX(size_t index, size_t count)
 {
-    return kMargin + (count > 1 ? static_cast<double>(index) / static_cast<double>(count - 1) : 0.0) *
-                         (kWidth - 2 * kMargin);
+    return kMargin +
+           (count > 1 ? static_cast<double>(index) / static_cast<double>(count - 1) : 0.0) * (kWidth - 2 * kMargin);
 }
 
 double ScaleY(const Panel& panel, double value)
@@ -49,8 +49,7 @@ void WriteVehicleBands(FILE* out, const std::vector<FrameSample>& samples, doubl
         }
         const double x0 = ScaleX(i, samples.size());
         const double x1 = ScaleX(end, samples.size());
-        fprintf(out, "<rect x='%.1f' y='%.1f' width='%.1f' height='%.1f' fill='#e8f1fb'/>\n", x0, top, x1 - x0,
-                height);
+        fprintf(out, "<rect x='%.1f' y='%.1f' width='%.1f' height='%.1f' fill='#e8f1fb'/>\n", x0, top, x1 - x0, height);
     }
 }
 
@@ -96,8 +95,8 @@ void WriteSeries(FILE* out, const std::vector<FrameSample>& samples, const Panel
 void WritePanelFrame(FILE* out, const Panel& panel, const char* title, const char* unit)
 {
     const double zero = ScaleY(panel, 0.0);
-    fprintf(out, "<rect x='%.1f' y='%.1f' width='%.1f' height='%.1f' fill='none' stroke='#888'/>\n", kMargin,
-            panel.top, kWidth - 2 * kMargin, kPanelHeight);
+    fprintf(out, "<rect x='%.1f' y='%.1f' width='%.1f' height='%.1f' fill='none' stroke='#888'/>\n", kMargin, panel.top,
+            kWidth - 2 * kMargin, kPanelHeight);
     fprintf(out, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='#bbb' stroke-dasharray='4 3'/>\n", kMargin,
             zero, kWidth - kMargin, zero);
     fprintf(out, "<text x='%.1f' y='%.1f' font-size='14'>%s</text>\n", kMargin, panel.top - 8, title);

@@ -10,5 +10,5 @@ struct FrameSample {
     float rawYaw;      // the tracker's raw yaw in the region after the frame
     bool cameraSet;    // the plugin set the camera heading this frame
     float heading;
-    bool iniEdited;    // headview.ini was replaced before this frame
+    bool iniEdited;  // headview.ini was replaced before this frame
 };

@@ -37,19 +37,20 @@ struct Options {
 
 void PrintUsage()
 {
-    printf("usage: headview-game [options]\n"
-           "Loads ScriptHookV.dll and the plugin as the game does, then runs frames.\n"
-           "  --game-dir DIR       the game's working folder (headview.ini, headview.log)\n"
-           "  --hook PATH          ScriptHookV.dll to load (default: next to this program)\n"
-           "  --plugin PATH        plugin to load (default: headview.asi next to this program)\n"
-           "  --frames N           frames to run (default 300)\n"
-           "  --frame-ms N         sleep between frames in milliseconds (default 0)\n"
-           "  --vehicle A:B        the character sits in a vehicle from frame A to frame B\n"
-           "  --ini-at N:FILE      copy FILE over headview.ini before frame N (repeatable)\n"
-           "  --kill-after N       end the process abruptly right after frame N\n"
-           "  --chart FILE         write an SVG chart of raw yaw and camera heading\n"
-           "  --print-every N      print every Nth frame, and each frame where something changes\n"
-           "  --quiet              print no frame lines\n");
+    printf(
+        "usage: headview-game [options]\n"
+        "Loads ScriptHookV.dll and the plugin as the game does, then runs frames.\n"
+        "  --game-dir DIR       the game's working folder (headview.ini, headview.log)\n"
+        "  --hook PATH          ScriptHookV.dll to load (default: next to this program)\n"
+        "  --plugin PATH        plugin to load (default: headview.asi next to this program)\n"
+        "  --frames N           frames to run (default 300)\n"
+        "  --frame-ms N         sleep between frames in milliseconds (default 0)\n"
+        "  --vehicle A:B        the character sits in a vehicle from frame A to frame B\n"
+        "  --ini-at N:FILE      copy FILE over headview.ini before frame N (repeatable)\n"
+        "  --kill-after N       end the process abruptly right after frame N\n"
+        "  --chart FILE         write an SVG chart of raw yaw and camera heading\n"
+        "  --print-every N      print every Nth frame, and each frame where something changes\n"
+        "  --quiet              print no frame lines\n");
 }
 
 bool ParseRange(const char* text, uint32_t* from, uint32_t* to)

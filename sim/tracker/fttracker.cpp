@@ -31,25 +31,26 @@ struct Options {
 
 void PrintHelp()
 {
-    printf("usage: fttracker [options]\n"
-           "Publishes head poses the way a FreeTrack tracker does: it creates or opens the\n"
-           "shared memory FT_SharedMem and the mutex FT_Mutext and writes a pose record with a\n"
-           "new frame counter for each pose. Start the game with headview while it runs: when\n"
-           "headview reads the poses it writes its identifier into the region, and fttracker\n"
-           "reports the client.\n"
-           "\n"
-           "  --rate HZ          poses per second, 1000 at most (default 60)\n"
-           "  --seconds S        stop after S seconds (default: run until ended with Ctrl+C)\n"
-           "  --sweep A          turn the head left and right, raw yaw from -A to +A radians\n"
-           "                     (default 0.6, about 34 degrees)\n"
-           "  --period S         seconds for one left-right-left sweep (default 4)\n"
-           "  --pose C:Y         write one pose with frame counter C and raw yaw Y, then idle\n"
-           "  --hold-ms N        hold the mutex for N milliseconds at each write\n"
-           "  --die-holding      write, then exit without releasing the mutex\n"
-           "  --fill-id C        fill the 19-byte client identifier field with character C first\n"
-           "  --wait-for-region  start only once FT_SharedMem exists (created by a client)\n"
-           "  --ready-event NAME set the named event after the first write\n"
-           "  --help             show this text\n");
+    printf(
+        "usage: fttracker [options]\n"
+        "Publishes head poses the way a FreeTrack tracker does: it creates or opens the\n"
+        "shared memory FT_SharedMem and the mutex FT_Mutext and writes a pose record with a\n"
+        "new frame counter for each pose. Start the game with headview while it runs: when\n"
+        "headview reads the poses it writes its identifier into the region, and fttracker\n"
+        "reports the client.\n"
+        "\n"
+        "  --rate HZ          poses per second, 1000 at most (default 60)\n"
+        "  --seconds S        stop after S seconds (default: run until ended with Ctrl+C)\n"
+        "  --sweep A          turn the head left and right, raw yaw from -A to +A radians\n"
+        "                     (default 0.6, about 34 degrees)\n"
+        "  --period S         seconds for one left-right-left sweep (default 4)\n"
+        "  --pose C:Y         write one pose with frame counter C and raw yaw Y, then idle\n"
+        "  --hold-ms N        hold the mutex for N milliseconds at each write\n"
+        "  --die-holding      write, then exit without releasing the mutex\n"
+        "  --fill-id C        fill the 19-byte client identifier field with character C first\n"
+        "  --wait-for-region  start only once FT_SharedMem exists (created by a client)\n"
+        "  --ready-event NAME set the named event after the first write\n"
+        "  --help             show this text\n");
 }
 
 bool ParsePose(const char* text, Options* options)
@@ -132,8 +133,8 @@ FTRegion* OpenRegion(bool waitForRegion)
 void FillPose(const Options& options, double seconds, FTPose* pose)
 {
     const double pi = 3.14159265358979323846;
-    const float yaw =
-        options.fixedPose ? options.poseYaw : static_cast<float>(options.sweep * sin(2 * pi * seconds / options.period));
+    const float yaw = options.fixedPose ? options.poseYaw
+                                        : static_cast<float>(options.sweep * sin(2 * pi * seconds / options.period));
     pose->cameraWidth = 640;
     pose->cameraHeight = 480;
     pose->yaw = yaw;
@@ -181,7 +182,8 @@ int main(int argc, char** argv)
     if (options.fillId != '\0') {
         memset(region->clientId, options.fillId, kFTClientIdSize);
     }
-    HANDLE ready = options.readyEvent.empty() ? nullptr : CreateEventA(nullptr, TRUE, FALSE, options.readyEvent.c_str());
+    HANDLE ready =
+        options.readyEvent.empty() ? nullptr : CreateEventA(nullptr, TRUE, FALSE, options.readyEvent.c_str());
     fflush(stdout);
 
     LARGE_INTEGER frequency, start, now;
@@ -190,7 +192,8 @@ int main(int argc, char** argv)
     std::string client;
     for (unsigned long writes = 0;; ++writes) {
         QueryPerformanceCounter(&now);
-        const double elapsed = static_cast<double>(now.QuadPart - start.QuadPart) / frequency.QuadPart;
+        const double elapsed =
+            static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
         if (!options.fixedPose || writes == 0) {
             WaitForSingleObject(mutex, INFINITE);
             FillPose(options, elapsed, &region->pose);

@@ -14,8 +14,7 @@ EntryPoint ModuleEntry(HMODULE module)
     const auto* base = reinterpret_cast<const BYTE*>(module);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
-    return reinterpret_cast<EntryPoint>(
-        reinterpret_cast<uintptr_t>(base + nt->OptionalHeader.AddressOfEntryPoint));
+    return reinterpret_cast<EntryPoint>(reinterpret_cast<uintptr_t>(base + nt->OptionalHeader.AddressOfEntryPoint));
 }
 
 DWORD WINAPI DoNothing(LPVOID)

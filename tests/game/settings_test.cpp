@@ -56,8 +56,9 @@ TEST_F(SettingsTest, NoFileLogsOnceAndLeavesSteeringOff)
 
 TEST_F(SettingsTest, OneErrorLinePerLoadAndFallbacks)
 {
-    WriteIni("[Settings]\nheadviewing=true\nheadviewing_test=0\nheadviewing_multiplier=FFFFFFFF\n"
-             "headviewing_offset=abc\n");
+    WriteIni(
+        "[Settings]\nheadviewing=true\nheadviewing_test=0\nheadviewing_multiplier=FFFFFFFF\n"
+        "headviewing_offset=abc\n");
     StartWithPose();
     // Fallbacks: enabled 1, multiplier 35 (decimal), offset 0.
     for (int frame = 0; frame < 50; ++frame) {
@@ -118,8 +119,8 @@ TEST_F(SettingsTest, EnabledIsHexAndMustBeExactly1)
 {
     WriteIni("[Settings]\nheadviewing_test=1\n");
     StartWithPose();
-    const char* const on[] = {"headviewing=0x1\n", "headviewing=01\n", "headviewing=1\n", "headviewing=true\n",
-                              "headviewing=\n", ""};
+    const char* const on[] = {"headviewing=0x1\n",  "headviewing=01\n", "headviewing=1\n",
+                              "headviewing=true\n", "headviewing=\n",   ""};
     for (const char* keys : on) {
         EXPECT_FALSE(isnan(HeadingWith(std::string(keys) + "headviewing_multiplier=1\n"))) << keys;
     }

@@ -82,7 +82,8 @@ TEST_F(TrackerTest, WithoutATrackerThePluginCreatesTheRegionAndPicksUpALaterOne)
     WriteIni(kShowRawYaw);
     StartPlugin();
     EXPECT_EQ(FrameHeading(), 0.0f);
-    EXPECT_EQ(SetupMessages(), (std::vector<std::string>{"FTCreateMapping request.", "FTCreateMapping: Mapping opened."}));
+    EXPECT_EQ(SetupMessages(),
+              (std::vector<std::string>{"FTCreateMapping request.", "FTCreateMapping: Mapping opened."}));
     RegionPeek peek;
     ASSERT_TRUE(peek.Open()) << "the plugin created the region";
     FTRegion zero = {};

@@ -211,8 +211,8 @@ std::string RandomText(std::mt19937* random, const char* const* pieces, size_t p
 
 TEST(ConvertHex32, AgreesWithStrtol)
 {
-    const char* const pieces[] = {"0", "1", "7", "9", "a", "F", "f", "x", "0x", "0X", "+", "-", " ",
-                                  "\t", "g", ";", "80000000", "7FFFFFFF", "FFFF", "00000"};
+    const char* const pieces[] = {"0", "1", "7", "9",  "a", "F", "f",        "x",        "0x",   "0X",
+                                  "+", "-", " ", "\t", "g", ";", "80000000", "7FFFFFFF", "FFFF", "00000"};
     std::mt19937 random(20261208);
     int accepted = 0;
     for (int i = 0; i < 200000; ++i) {
@@ -235,8 +235,9 @@ TEST(ConvertDecimal, AgreesWithStrtod)
 {
     // No d/D exponents, hexadecimal floats, inf or nan, and no subnormal
     // results: there the runtime's grammar is not ours.
-    const char* const pieces[] = {"0", "1", "2", "5", "9", "3141592653589793", "000", ".", "e", "E", "+",
-                                  "-", " ", "a", "e-3", "E+22", "e30", "0.1", "99999999999999999"};
+    const char* const pieces[] = {
+        "0", "1",   "2",    "5",   "9",   "3141592653589793", "000", ".", "e", "E", "+", "-", " ",
+        "a", "e-3", "E+22", "e30", "0.1", "99999999999999999"};
     std::mt19937 random(8122026);
     int accepted = 0;
     for (int i = 0; i < 200000; ++i) {
