@@ -9,6 +9,7 @@
 // string reads.
 // Both are timed in alternating repetitions; the figures are medians.
 #include "sim/game/game_host.h"
+#include "sim/game/sibling_program.h"
 #include "tracker/freetrack.h"
 
 #include <windows.h>
@@ -110,16 +111,9 @@ void WriteIni(int test)
 
 HANDLE StartTracker(const std::string& arguments)
 {
-    std::string commandLine = "\"" + ProgramDir() + "fttracker.exe\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
+    HANDLE tracker = StartSiblingProgram("fttracker.exe", arguments);
     Sleep(300);  // let it set the region up
-    return info.hProcess;
+    return tracker;
 }
 
 void StopTracker(HANDLE tracker)

@@ -11,6 +11,8 @@ namespace {
 // may: a caller must read only the low 32 bits.
 constexpr uint64_t kResultUpperJunk = 0xC0DE5EED00000000ull;
 
+// The game's natives, written out here again on purpose: the stand-in must
+// not take the plugin's word for which hash does what.
 constexpr uint64_t kPlayerCharacter = 0xD80958FC74E988A6ull;
 constexpr uint64_t kCharacterFrame = 0x6094AD011A2EA87Dull;
 constexpr uint64_t kIsInAnyVehicle = 0x997ABD671D25CA0Bull;

@@ -38,5 +38,14 @@ if ! grep -q 'Magic.*020b' <<<"$table"; then
     fail=1
 fi
 
+# The file's properties name the product (version resource, UTF-16 text).
+resource=$(strings -el "$asi" | tr '\n' ' ')
+for field in "ProductName headview" "FileDescription" "FileVersion 1.0.0.0"; do
+    if ! grep -q "$field" <<<"$resource"; then
+        echo "version resource lacks: $field"
+        fail=1
+    fi
+done
+
 [ "$fail" = 0 ] && echo "imports and exports as expected: $dlls"
 exit "$fail"

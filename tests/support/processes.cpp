@@ -1,6 +1,6 @@
 #include "tests/support/processes.h"
 
-#include "sim/game/game_host.h"
+#include "sim/game/sibling_program.h"
 
 #include <gtest/gtest.h>
 
@@ -8,15 +8,7 @@
 
 HANDLE StartProgram(const std::string& program, const std::string& arguments)
 {
-    std::string commandLine = "\"" + ProgramDir() + program + "\" " + arguments;
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info)) {
-        return nullptr;
-    }
-    CloseHandle(info.hThread);
-    return info.hProcess;
+    return StartSiblingProgram(program, arguments);
 }
 
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
