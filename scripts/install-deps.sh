@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian machine:
-# the MinGW-w64 cross compiler, CMake, Ninja, Wine, GoogleTest's sources, zip.
+# the MinGW-w64 cross compiler, CMake, Ninja, Wine and GoogleTest's sources.
 set -euo pipefail
-packages=(cmake ninja-build mingw-w64 wine wine64 googletest zip)
+packages=(cmake ninja-build mingw-w64 wine wine64 googletest)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

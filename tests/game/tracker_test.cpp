@@ -96,6 +96,22 @@ TEST_F(TrackerTest, WithoutATrackerThePluginCreatesTheRegionAndPicksUpALaterOne)
     EXPECT_EQ(SetupMessages().size(), 2u) << "set up once";
 }
 
+TEST_F(TrackerTest, ATrackerWaitingForTheRegionStartsOnceThePluginCreatedIt)
+{
+    tracker_ = StartProgram("fttracker.exe", "--wait-for-region --pose 4:0.375");
+    ASSERT_NE(tracker_, nullptr);
+    Sleep(200);
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    float heading = FrameHeading();
+    for (int frame = 0; frame < 500 && heading != 0.375f; ++frame) {
+        Sleep(10);
+        heading = FrameHeading();
+    }
+    EXPECT_EQ(heading, 0.375f) << "the tracker's first pose arrives";
+    EXPECT_EQ(CountLogMessages("FTCreateMapping: Mapping already exists."), 0u);
+}
+
 TEST_F(TrackerTest, ARunningTrackerIsOpenedNotCreated)
 {
     tracker_ = StartTracker("--pose 12:-0.5");
