@@ -20,7 +20,6 @@ void ResolveSettingsPath()
 {
     // A resolution that fails or does not fit leaves the path empty, which
     // reads as a missing file, rather than a stale path from an earlier call.
-    g_settingsPath[0] = '\0';
     const DWORD length = GetFullPathNameA("headview.ini", kSettingsPathSize, g_settingsPath, nullptr);
     if (length == 0 || length >= kSettingsPathSize) {
         g_settingsPath[0] = '\0';

@@ -87,6 +87,8 @@ bool FTCreateMapping()
     LogLine("FTCreateMapping: Mapping opened.");
 
     g_view = static_cast<FTRegion*>(MapViewOfFile(g_mapping, kAllAccess, 0, 0, kRegionSize));
+    // One handle to the named mutex serves every attempt: a retry after a
+    // failed view does not open another.
     if (g_mutex == nullptr) {
         g_mutex = CreateMutexA(nullptr, FALSE, kFTMutexName);
     }
