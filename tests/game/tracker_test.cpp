@@ -210,6 +210,28 @@ TEST_F(TrackerTest, AMutexHeldByTheTrackerCostsAFrameOnlyTheShortWait)
     EXPECT_EQ(WaitForExit(tracker_, 0), STILL_ACTIVE);
 }
 
+TEST_F(TrackerTest, ATrackerHolding50MsAtATimeNeverStallsAFrameLonger)
+{
+    WriteIni(kShowRawYaw);
+    tracker_ = StartTracker("--rate 10 --hold-ms 50");
+    ASSERT_NE(tracker_, nullptr);
+    StartPlugin();
+    double worst = 0.0;
+    int waited = 0;
+    for (int frame = 0; frame < 300; ++frame) {
+        LARGE_INTEGER start, end;
+        QueryPerformanceCounter(&start);
+        RunFrame(InVehicle());
+        QueryPerformanceCounter(&end);
+        const double ms = FrameMilliseconds(start, end);
+        worst = std::max(worst, ms);
+        waited += ms >= 4.0 ? 1 : 0;
+        Sleep(2);
+    }
+    EXPECT_LT(worst, 30.0) << "a frame waits 5 ms at most, not the tracker's 50";
+    EXPECT_GT(waited, 10) << "frames met the held mutex";
+}
+
 TEST_F(TrackerTest, AnAbandonedMutexIsReleasedForTheNextTracker)
 {
     WriteIni(kShowRawYaw);
