@@ -211,7 +211,7 @@ TEST_F(TrackerTest, AMutexHeldByTheTrackerCostsAFrameOnlyTheShortWait)
     }
     // The wait is bounded at 5 ms; the slack is for a loaded machine.
     EXPECT_LT(worst, 30.0);
-    EXPECT_GE(worst, 4.0) << "the frame did wait for the mutex";
+    EXPECT_GE(worst, 2.0) << "the frame did wait for the mutex (an uncontended frame takes a tenth of a ms)";
     EXPECT_EQ(WaitForExit(tracker_, 0), STILL_ACTIVE);
 }
 
@@ -228,7 +228,7 @@ TEST_F(TrackerTest, ATrackerHolding50MsAtATimeNeverStallsAFrameLonger)
         RunFrame(InVehicle());
         const double ms = MillisecondsSince(start);
         worst = std::max(worst, ms);
-        waited += ms >= 4.0 ? 1 : 0;
+        waited += ms >= 2.0 ? 1 : 0;
         Sleep(2);
     }
     EXPECT_LT(worst, 30.0) << "a frame waits 5 ms at most, not the tracker's 50";
