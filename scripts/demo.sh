@@ -47,5 +47,5 @@ echo
 echo "=== headview.log ==="
 cat "$game/headview.log"
 echo
-echo "release zip: $build/headview-${HEADVIEW_VERSION:-1.0.0}.zip"
+echo "release zip: $(ls "$build"/headview-*.zip)"
 echo "chart of raw yaw and camera heading: $build/headview-demo.svg"
