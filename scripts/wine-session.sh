@@ -14,8 +14,10 @@ stop_wine() {
 }
 
 start_wine() {
-    export WINEPREFIX="$1/wineprefix"
-    mkdir -p "$WINEPREFIX"
+    # Wine takes only an absolute prefix path.
+    mkdir -p "$1/wineprefix"
+    export WINEPREFIX
+    WINEPREFIX=$(cd "$1/wineprefix" && pwd)
     trap stop_wine EXIT
     # Started detached from our output: Wine's helper processes would
     # otherwise keep a caller's pipe open after the run ends.
