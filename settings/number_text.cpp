@@ -1,6 +1,17 @@
 #include "settings/number_text.h"
 
-#include "settings/decimal_rounding.h"
+#include <math.h>
+#include <string.h>
+
+#include <charconv>
+#include <string>
+#include <system_error>
+
+// std::from_chars does the conversions: locale-free and, for doubles,
+// correctly rounded. The front end here adds what the settings grammar has
+// beyond it (leading blanks, a '+' sign, the 0x prefix, d/D exponents) and
+// refuses what from_chars takes but the grammar does not (inf, nan, hex
+// floats are cut short by the first-character test or the whole-text rule).
 
 namespace {
 
@@ -15,18 +26,9 @@ bool IsDigit(char c)
     return c >= '0' && c <= '9';
 }
 
-int HexDigitValue(char c)
+bool IsHexDigit(char c)
 {
-    if (IsDigit(c)) {
-        return c - '0';
-    }
-    if (c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
-    }
-    if (c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
-    }
-    return -1;
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
 // Skips blanks and an optional sign; returns the position after them.
@@ -42,82 +44,24 @@ const char* SkipBlanksAndSign(const char* p, bool* negative)
     return p;
 }
 
-bool IsExponentLetter(char c)
-{
-    return c == 'e' || c == 'E' || c == 'd' || c == 'D';
-}
-
-// The significant digits of a decimal number and the power of ten that
-// scales them.
-struct DecimalDigits {
-    unsigned char digit[kMaxSignificantDigits];
-    size_t count;
-    long exponent;
-    bool inexact;  // non-zero digits beyond the ones kept
-    bool any;      // at least one digit was seen
-};
-
-void AddDigit(DecimalDigits* d, char c, bool afterPoint)
-{
-    const unsigned char value = static_cast<unsigned char>(c - '0');
-    d->any = true;
-    if (d->count == 0 && value == 0) {
-        d->exponent -= afterPoint ? 1 : 0;  // leading zero
-        return;
-    }
-    if (d->count < kMaxSignificantDigits) {
-        d->digit[d->count++] = value;
-        d->exponent -= afterPoint ? 1 : 0;
-        return;
-    }
-    d->inexact = d->inexact || value != 0;
-    d->exponent += afterPoint ? 0 : 1;  // dropped digit
-}
-
-// Reads [eEdD][+-]digits at p; returns p unchanged when no digit follows.
-const char* ScanExponent(const char* p, long* exponent)
-{
-    constexpr long kExponentLimit = 1000000;  // far beyond any double
-    if (!IsExponentLetter(*p)) {
-        return p;
-    }
-    const char* q = p + 1;
-    const bool negative = *q == '-';
-    if (*q == '+' || *q == '-') {
-        ++q;
-    }
-    if (!IsDigit(*q)) {
-        return p;
-    }
-    long value = 0;
-    for (; IsDigit(*q); ++q) {
-        value = value < kExponentLimit ? value * 10 + (*q - '0') : value;
-    }
-    *exponent += negative ? -value : value;
-    return q;
-}
-
 }  // namespace
 
 bool ConvertHex32(const char* text, int32_t* value, size_t* consumed)
 {
-    constexpr uint64_t kLimit = uint64_t{1} << 32;  // saturation point for the magnitude
     bool negative = false;
     const char* p = SkipBlanksAndSign(text, &negative);
-    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && HexDigitValue(p[2]) >= 0) {
+    if (p[0] == '0' && (p[1] == 'x' || p[1] == 'X') && IsHexDigit(p[2])) {
         p += 2;
     }
-    if (HexDigitValue(*p) < 0) {
+    uint64_t magnitude = 0;
+    const std::from_chars_result read = std::from_chars(p, p + strlen(p), magnitude, 16);
+    if (read.ec == std::errc::invalid_argument) {
         *consumed = 0;
         return false;
     }
-    uint64_t magnitude = 0;
-    for (; HexDigitValue(*p) >= 0; ++p) {
-        magnitude = magnitude < kLimit ? magnitude * 16 + static_cast<uint64_t>(HexDigitValue(*p)) : magnitude;
-    }
-    *consumed = static_cast<size_t>(p - text);
+    *consumed = static_cast<size_t>(read.ptr - text);
     const uint64_t largest = negative ? uint64_t{0x80000000} : uint64_t{0x7FFFFFFF};
-    if (magnitude > largest) {
+    if (read.ec == std::errc::result_out_of_range || magnitude > largest) {
         return false;
     }
     const int64_t signedValue = static_cast<int64_t>(magnitude);
@@ -129,26 +73,33 @@ bool ConvertDecimal(const char* text, double* value, size_t* consumed)
 {
     bool negative = false;
     const char* p = SkipBlanksAndSign(text, &negative);
-    DecimalDigits d = {};
-    for (; IsDigit(*p); ++p) {
-        AddDigit(&d, *p, false);
-    }
-    if (*p == '.') {
-        const char* afterPoint = p + 1;
-        for (; IsDigit(*afterPoint); ++afterPoint) {
-            AddDigit(&d, *afterPoint, true);
-        }
-        p = d.any ? afterPoint : p;
-    }
-    if (!d.any) {
+    if (!IsDigit(p[0]) && !(p[0] == '.' && IsDigit(p[1]))) {
         *consumed = 0;
         *value = 0.0;
         return false;
     }
-    p = ScanExponent(p, &d.exponent);
-    *consumed = static_cast<size_t>(p - text);
+    // from_chars knows only e/E as exponent letters: read a copy in which
+    // d, D and E all stand for e. Only a letter right after the digits can be
+    // taken as an exponent, so the copy reads as the text would.
+    std::string number(p);
+    for (char& c : number) {
+        c = (c == 'd' || c == 'D' || c == 'E') ? 'e' : c;
+    }
+    const char* first = number.data();
+    const char* last = first + number.size();
     double magnitude = 0.0;
-    const bool inRange = DecimalToDouble(d.digit, d.count, d.exponent, d.inexact, &magnitude);
+    const std::from_chars_result read = std::from_chars(first, last, magnitude, std::chars_format::general);
+    *consumed = static_cast<size_t>(p - text) + static_cast<size_t>(read.ptr - first);
+    const bool inRange = read.ec == std::errc();
+    if (!inRange) {
+        // Out of the double range. from_chars leaves the value alone: give
+        // infinity for a positive exponent and zero otherwise, which tells an
+        // overflow from an underflow for every text the settings reader sees
+        // (at most 31 characters).
+        const char* exponent = static_cast<const char*>(memchr(first, 'e', static_cast<size_t>(read.ptr - first)));
+        const bool overflow = exponent != nullptr && exponent[1] != '-';
+        magnitude = overflow ? HUGE_VAL : 0.0;
+    }
     *value = negative ? -magnitude : magnitude;
     return inRange;
 }

@@ -13,6 +13,8 @@ bool ConvertHex32(const char* text, int32_t* value, size_t* consumed);
 
 // Decimal floating point in double precision, correctly rounded: blanks,
 // optional sign, digits with an optional '.', optional exponent introduced by
-// e, E, d or D. False when nothing was converted or the value overflows or
-// underflows the double range; `consumed` is set either way.
+// e, E, d or D. No inf, nan or hexadecimal floats. False when nothing was
+// converted (`value` 0) or the value overflows (`value` ±infinity) or is
+// non-zero but rounds to zero (`value` ±0); subnormal results are taken.
+// `consumed` is set either way.
 bool ConvertDecimal(const char* text, double* value, size_t* consumed);

