@@ -156,3 +156,51 @@ TEST_F(SettingsTest, TheShippedExampleFileReadsCleanly)
     WriteIni("[Settings]\nheadviewing_multiplier=1\n");
     EXPECT_EQ(Heading(), kRawYaw * 0x39) << "ships with the test flag at 0: no reload";
 }
+
+namespace {
+
+// One line per recorded event: frame, kind, hash, arguments and result.
+std::string TraceLine(const SimEvent& e)
+{
+    char line[256];
+    int length = snprintf(line, sizeof line, "%u %u %016llx", e.frame, e.kind, static_cast<unsigned long long>(e.hash));
+    for (uint32_t i = 0; i < e.argCount && i < kSimMaxArgs; ++i) {
+        length += snprintf(line + length, sizeof line - length, " %llx", static_cast<unsigned long long>(e.args[i]));
+    }
+    snprintf(line + length, sizeof line - length, " -> %llx\n", static_cast<unsigned long long>(e.result));
+    return line;
+}
+
+}  // namespace
+
+// headview.ini files written before headviewing_source existed: the native
+// calls, their order and arguments, and the log match a run recorded with
+// the plugin as it was before that key (tests/data/ini-without-source.trace).
+TEST_F(SettingsTest, AnIniWithoutTheSourceKeyRunsAsBeforeTheKeyExisted)
+{
+    const std::string keys = "[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_offset=0.125\n";
+    WriteIni(keys + "headviewing_multiplier=39\n");
+    StartPlugin();
+    std::string trace;
+    const auto run = [&](int frames, const SimWorld& world) {
+        for (int frame = 0; frame < frames; ++frame) {
+            for (const SimEvent& e : RunFrame(world)) {
+                trace += TraceLine(e);
+            }
+        }
+    };
+    run(2, OnFoot());
+    PublishPose(1, 0.5f);
+    run(3, InVehicle());
+    WriteIni(keys + "headviewing_multiplier=zz\n");
+    run(2, InVehicle());
+    WriteIni("[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=-2\n");
+    run(2, InVehicle());
+    run(1, SimWorld{kPlayer, 1, 0});
+    run(2, OnFoot());
+    for (const std::string& message : LogMessages()) {
+        trace += "log " + message + "\n";
+    }
+    WriteFileBytes(GamePath("trace.txt"), trace);
+    EXPECT_EQ(trace, ReadFileBytes(ProgramDir() + "ini-without-source.trace")) << "this run: " << GamePath("trace.txt");
+}
