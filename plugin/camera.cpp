@@ -4,6 +4,8 @@
 #include "plugin/native_call.h"
 #include "settings/settings.h"
 
+#include <math.h>
+
 void SteerCamera(bool readResult, uint32_t character, const FTPose* pose)
 {
     if (!readResult || g_settings.enabled != 1) {
@@ -17,7 +19,13 @@ void SteerCamera(bool readResult, uint32_t character, const FTPose* pose)
     if (CallNative(kNativeDoesExist, &characterArg, 1) == 0) {
         return;
     }
-    const float heading = (g_settings.offset + pose->rawYaw) * static_cast<float>(g_settings.multiplier);
+    const float yaw = g_settings.source == 1 ? pose->yaw : pose->rawYaw;
+    const float heading = (g_settings.offset + yaw) * static_cast<float>(g_settings.multiplier);
+    // A NaN pose or an offset read as infinity must not reach the game's
+    // camera: skip this frame's heading and take the next finite one.
+    if (!isfinite(heading)) {
+        return;
+    }
     const uint64_t headingArg = PackFloat(heading);
     CallNative(kNativeSetCameraRelativeHeading, &headingArg, 1);
     CallNative(kNativeSetCameraHeading2, &headingArg, 1);

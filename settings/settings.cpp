@@ -37,6 +37,9 @@ void LoadSettings()
     allRead &= ReadHexSetting("headviewing_test", 1, &g_settings.test);
     allRead &= ReadHexSetting("headviewing_multiplier", 35, &g_settings.multiplier);
     allRead &= ReadFloatSetting("headviewing_offset", &g_settings.offset);
+    // Added after the other four: files written before it existed read as
+    // they always did, with no error line for the missing key.
+    allRead &= ReadOptionalHexSetting("headviewing_source", 0, &g_settings.source);
     if (!allRead) {
         LogLine("headview: (Error) reading settings from ini file!");
     }

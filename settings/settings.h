@@ -8,7 +8,8 @@ struct Settings {
     int32_t enabled;     // headviewing: steering is on only when exactly 1
     int32_t test;        // headviewing_test: reload every frame when exactly 1
     int32_t multiplier;  // headviewing_multiplier: gain applied to the yaw
-    float offset;        // headviewing_offset: added to the raw yaw before the gain
+    float offset;        // headviewing_offset: added to the yaw before the gain
+    int32_t source;      // headviewing_source: 1 steers from the processed yaw, else the raw yaw
 };
 
 // All zero until the first load.
@@ -27,12 +28,16 @@ void RefreshSettings();
 // Resolves "headview.ini" against the current directory into g_settingsPath.
 void ResolveSettingsPath();
 
-// Reads all four keys into g_settings; logs a missing file or unreadable keys.
+// Reads all five keys into g_settings; logs a missing file or unreadable keys.
 void LoadSettings();
 
 // Reads `key` as a base-16 integer into `target`; on any failure stores
 // `fallback` and returns false.
 bool ReadHexSetting(const char* key, int32_t fallback, int32_t* target);
+
+// As ReadHexSetting, but a key absent from the file takes `fallback`
+// silently: true. Only a value present and unreadable returns false.
+bool ReadOptionalHexSetting(const char* key, int32_t fallback, int32_t* target);
 
 // Reads `key` as a decimal float into `target`; on any failure stores 0.0
 // and returns false.

@@ -63,6 +63,17 @@ void ReadRegion(FTPose* record)
     WriteClientId(g_view->clientId, g_clientId);
 }
 
+// Takes the region's pose as seen without copying it: only a later counter
+// is read. A counter past the wrap is reset here and its reset value taken
+// as seen, or the next frame would copy the same pose after the reset.
+void SkipRegionPose()
+{
+    if (g_view->pose.frameCounter > kCounterWrapAbove) {
+        g_view->pose.frameCounter = 0;
+    }
+    g_lastCounter = g_view->pose.frameCounter;
+}
+
 }  // namespace
 
 bool FTCreateMapping()
@@ -109,8 +120,11 @@ bool FTReadPose(FTPose* record)
     const DWORD waited = WaitForSingleObject(g_mutex, kMutexWaitMs);
     if (waited == WAIT_ABANDONED) {
         // The tracker died holding the mutex, which is now ours. Its last
-        // pose may be half written: read nothing this frame, and hand the
-        // mutex back so that a restarted tracker can take it.
+        // pose may be half written under a fresh counter: never take it.
+        // Hand the mutex back so that a restarted tracker can take it.
+        if (g_view != nullptr) {
+            SkipRegionPose();
+        }
         ReleaseMutex(g_mutex);
         return true;
     }

@@ -29,6 +29,7 @@ struct IniCase {
     const char* line;
     bool read;
     int32_t value;
+    bool readAsOptional;  // an absent key is no error for an optional one
 };
 
 }  // namespace
@@ -36,23 +37,26 @@ struct IniCase {
 TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
 {
     const IniCase cases[] = {
-        {"headviewing=1\r\n", true, 1},
-        {"headviewing=  0x1  \r\n", true, 1},  // blanks around a value are trimmed
-        {"headviewing=35\r\n", true, 0x35},
-        {"headviewing=-80000000\r\n", true, INT32_MIN},
-        {"headviewing=1 ;note\r\n", false, -7},  // a blank inside the value stays
-        {"headviewing=1;note\r\n", false, -7},
-        {"headviewing=true\r\n", false, -7},
-        {"headviewing=\r\n", false, -7},
-        {"other=1\r\n", false, -7},
-        {"headviewing=FFFFFFFF\r\n", false, -7},
+        {"headviewing=1\r\n", true, 1, true},
+        {"headviewing=  0x1  \r\n", true, 1, true},  // blanks around a value are trimmed
+        {"headviewing=35\r\n", true, 0x35, true},
+        {"headviewing=-80000000\r\n", true, INT32_MIN, true},
+        {"headviewing=1 ;note\r\n", false, -7, false},  // a blank inside the value stays
+        {"headviewing=1;note\r\n", false, -7, false},
+        {"headviewing=true\r\n", false, -7, false},
+        {"headviewing=\r\n", false, -7, false},
+        {"other=1\r\n", false, -7, true},
+        {"headviewing=FFFFFFFF\r\n", false, -7, false},
         // 34 characters: the reader cuts to 31 zeros, which read as 0.
-        {"headviewing=0000000000000000000000000000000023\r\n", true, 0},
+        {"headviewing=0000000000000000000000000000000023\r\n", true, 0, true},
     };
     for (const IniCase& c : cases) {
         Write(c.line);
         int32_t value = 99;
         EXPECT_EQ(ReadHexSetting("headviewing", -7, &value), c.read) << c.line;
+        EXPECT_EQ(value, c.value) << c.line;
+        value = 99;
+        EXPECT_EQ(ReadOptionalHexSetting("headviewing", -7, &value), c.readAsOptional) << c.line;
         EXPECT_EQ(value, c.value) << c.line;
     }
 }
