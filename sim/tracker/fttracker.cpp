@@ -85,7 +85,8 @@ void PrintHelp()
         "  --die-holding      write a new counter and half a pose, then exit holding the mutex\n"
         "  --fill-id C        fill the 19-byte client identifier field with character C first\n"
         "  --wait-for-region  start only once FT_SharedMem exists (created by a client)\n"
-        "  --ready-event NAME set the named event after the first write\n"
+        "  --ready-event NAME set the named event once the first pose can be read (with\n"
+        "                     --hold-ms: as soon as it is written, the mutex still held)\n"
         "  --help             show this text\n");
 }
 
@@ -373,21 +374,21 @@ int main(int argc, char** argv)
         if (opentrack) {
             MoveHead(options, elapsed, &head);
             WriteOpentrackPose(options, &head, counter++, &region->pose);
-            if (ready != nullptr && writes == 0) {
-                SetEvent(ready);
-            }
         } else if (!options.fixedPose || writes == 0) {
             WaitForSingleObject(mutex, INFINITE);
             MoveHead(options, elapsed, &head);
             WriteFreetrackPose(options, head, &region->pose);
-            if (ready != nullptr && writes == 0) {
-                SetEvent(ready);  // while still holding the mutex
+            if (ready != nullptr && writes == 0 && options.holdMs > 0) {
+                SetEvent(ready);  // the mutex is held from now on for --hold-ms
             }
             Sleep(options.holdMs);
             if (seesClientId) {
                 ReportClient(region, &client);
             }
             ReleaseMutex(mutex);
+        }
+        if (ready != nullptr && writes == 0) {
+            SetEvent(ready);  // the first pose is there to read
         }
         if (options.seconds > 0.0 && elapsed >= options.seconds) {
             break;

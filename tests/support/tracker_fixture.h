@@ -1,0 +1,69 @@
+// Games with a tracker beside them: the region as the test sees it, and the
+// heading each frame sends, which shows what the plugin's pose record holds.
+#pragma once
+
+#include "plugin/host/natives.h"
+#include "tests/support/game_fixture.h"
+#include "tests/support/processes.h"
+#include "tracker/freetrack.h"
+
+#include <windows.h>
+
+#include <math.h>
+
+#include <string>
+#include <vector>
+
+// Steering on with gain 1 and no offset: the heading sent is the raw yaw of
+// the pose record, so every frame shows what the record holds.
+constexpr const char* kShowRawYaw =
+    "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=1\nheadviewing_offset=0\n";
+
+// The region as seen from the test, beside the plugin's own view. The view
+// covers the whole section, at least a page, so a region created smaller
+// than 256 bytes reads as 256 all the same.
+struct RegionPeek {
+    HANDLE mapping = nullptr;
+    FTRegion* region = nullptr;
+
+    bool Open()
+    {
+        mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kFTRegionName);
+        region = mapping ? static_cast<FTRegion*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0)) : nullptr;
+        return region != nullptr;
+    }
+    ~RegionPeek()
+    {
+        if (region != nullptr) {
+            UnmapViewOfFile(region);
+        }
+        if (mapping != nullptr) {
+            CloseHandle(mapping);
+        }
+    }
+};
+
+class TrackerTest : public GameTest {
+protected:
+    void TearDown() override { StopProgram(tracker_); }
+
+    // The heading of this frame, or NaN when the camera was not set.
+    float FrameHeading()
+    {
+        const std::vector<SimEvent> calls = CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading);
+        return calls.size() == 1 ? HeadingArg(calls[0]) : NAN;
+    }
+
+    std::vector<std::string> SetupMessages() const
+    {
+        std::vector<std::string> messages;
+        for (const std::string& m : LogMessages()) {
+            if (m.rfind("FTCreateMapping", 0) == 0) {
+                messages.push_back(m);
+            }
+        }
+        return messages;
+    }
+
+    HANDLE tracker_ = nullptr;
+};
