@@ -5,7 +5,7 @@
 // (script hook resume, the plugin's whole frame, the yield).
 // Floor: the same frame's platform calls made directly: the bounded mutex
 // wait and release, the 92-byte copy and the identifier write; with the test
-// flag at 1 also the path resolution, the existence test and four profile
+// flag at 1 also the path resolution, the existence test and five profile
 // string reads.
 // Both are timed in alternating repetitions; the figures are medians.
 #include "sim/game/game_host.h"
@@ -49,7 +49,7 @@ void FloorFrame(Floor* floor, bool withSettings)
 {
     if (withSettings) {
         static const char* const keys[] = {"headviewing", "headviewing_test", "headviewing_multiplier",
-                                           "headviewing_offset"};
+                                           "headviewing_offset", "headviewing_source"};
         char value[32];
         GetFullPathNameA("headview.ini", sizeof floor->path, floor->path, nullptr);
         GetFileAttributesA(floor->path);
