@@ -18,6 +18,9 @@ const char* const kBadKey = "headview: (Error) reading settings from ini file!";
 
 class SettingsTest : public GameTest {
 protected:
+    void TearDown() override { StopProgram(tracker_); }
+    HANDLE tracker_ = nullptr;
+
     // Starts the plugin with a tracker pose of raw yaw 0.5 in place.
     void StartWithPose()
     {
@@ -155,6 +158,38 @@ TEST_F(SettingsTest, TheShippedExampleFileReadsCleanly)
     EXPECT_EQ(CountLogMessages(kNoIni), 0u);
     WriteIni("[Settings]\nheadviewing_multiplier=1\n");
     EXPECT_EQ(Heading(), kRawYaw * 0x39) << "ships with the test flag at 0: no reload";
+}
+
+TEST_F(SettingsTest, SourceIsHexAndOnlyExactly1SteersFromTheProcessedYaw)
+{
+    // A tracker whose raw yaw (0.25 + 0.12) differs from its processed yaw (0.25).
+    tracker_ = StartTracker("--style opentrack --jitter 0 --pose 1:0.25");
+    ASSERT_NE(tracker_, nullptr);
+    WriteIni("[Settings]\nheadviewing_test=1\n");
+    StartPlugin();
+    const float raw = 0.25f + 0.12f, processed = 0.25f;
+    const struct {
+        const char* line;
+        float heading;
+        bool errorLine;
+    } cases[] = {
+        {"headviewing_source=1\n", processed, false},
+        {"headviewing_source=0x1\n", processed, false},
+        {"headviewing_source=0\n", raw, false},
+        {"headviewing_source=2\n", raw, false},
+        {"headviewing_source=10\n", raw, false},
+        {"", raw, false},
+        {"headviewing_source=x\n", raw, true},
+        {"headviewing_source=\n", raw, true},
+        {"headviewing_source=1 ;processed\n", raw, true},
+    };
+    for (const auto& c : cases) {
+        const size_t errorsBefore = CountLogMessages(kBadKey);
+        EXPECT_EQ(HeadingWith("headviewing=1\nheadviewing_multiplier=1\nheadviewing_offset=0\n" + std::string(c.line)),
+                  c.heading)
+            << c.line;
+        EXPECT_EQ(CountLogMessages(kBadKey) - errorsBefore, c.errorLine ? 1u : 0u) << c.line;
+    }
 }
 
 namespace {
