@@ -31,6 +31,14 @@ void ResolveSettingsPath();
 // Reads all five keys into g_settings; logs a missing file or unreadable keys.
 void LoadSettings();
 
+// True when something exists at the settings path (a directory counts).
+bool SettingsFileExists();
+
+// Reads the five keys from the file at the settings path into `settings`,
+// key by key, each unreadable one taking its fallback; true when all read.
+// Logs nothing: shared with the probe.
+bool ReadAllSettings(Settings* settings);
+
 // Reads `key` as a base-16 integer into `target`; on any failure stores
 // `fallback` and returns false.
 bool ReadHexSetting(const char* key, int32_t fallback, int32_t* target);
