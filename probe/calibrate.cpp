@@ -1,0 +1,182 @@
+#include "probe/calibrate.h"
+
+#include "probe/ini_file.h"
+#include "probe/pose_sampling.h"
+
+#include <math.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+#include <charconv>
+
+namespace {
+
+constexpr double kHoldSeconds = 1.0;
+constexpr double kStillRadians = 2.0 / kDegreesPerRadian;  // a hold that spread more: the head moved
+constexpr double kSmallestTurn = 3.0 / kDegreesPerRadian;
+constexpr size_t kLongestValue = 31;  // what the settings reader keeps of a value
+
+bool NeedIni(const IniState& ini)
+{
+    if (ini.exists) {
+        return true;
+    }
+    printf(
+        "No headview.ini at %s.\nRun this from the game's folder, where headview.ini belongs, or give its place "
+        "with --ini.\n",
+        ini.path.c_str());
+    return false;
+}
+
+bool OpenTracker(TrackerView* view)
+{
+    if (OpenTrackerView(view)) {
+        return true;
+    }
+    printf(
+        "No tracker is publishing FreeTrack data: start your head tracker and turn on its FreeTrack output.\n"
+        "Nothing was written.\n");
+    return false;
+}
+
+// Shows `request` and waits for a line on standard input.
+bool Ask(const char* request)
+{
+    printf("%s\nPress Enter when ready.\n", request);
+    fflush(stdout);
+    char line[256];
+    if (fgets(line, sizeof line, stdin) == nullptr) {
+        printf("No answer. Nothing was written.\n");
+        return false;
+    }
+    return true;
+}
+
+// The mean yaw of a one-second hold; false, having said why, when the hold
+// gave no poses or the head moved.
+bool MeasureHold(const TrackerView& view, int32_t source, double* yaw)
+{
+    const YawStats stats = SampleHold(view, source, kHoldSeconds);
+    if (stats.count == 0) {
+        printf("No new head positions arrived: is the tracker running, and can it see you?\nNothing was written.\n");
+        return false;
+    }
+    if (!isfinite(stats.sum)) {
+        printf("The tracker's yaw is not a number. Nothing was written.\n");
+        return false;
+    }
+    if (YawSpread(stats) > kStillRadians) {
+        printf(
+            "Your head moved by %.1f degrees during that second. Hold still and run this again.\n"
+            "Nothing was written.\n",
+            YawSpread(stats) * kDegreesPerRadian);
+        return false;
+    }
+    *yaw = MeanYaw(stats);
+    return true;
+}
+
+int Write(const IniState& ini, const char* key, const std::string& value)
+{
+    std::string error;
+    if (!WriteIniValue(ini.path, key, value, &error)) {
+        printf("Cannot change headview.ini: %s. Nothing was written.\n", error.c_str());
+        return 2;
+    }
+    printf("Written to %s:\n  %s=%s\n", ini.path.c_str(), key, value.c_str());
+    return 0;
+}
+
+// The offset as the settings reader takes it: a decimal with a point, in
+// any locale, rounded to 0.0001 (far below what an eye can see).
+bool FormatOffset(double offset, std::string* text)
+{
+    char digits[64];
+    const double rounded = round(offset * 10000.0) / 10000.0;
+    const std::to_chars_result r =
+        std::to_chars(digits, digits + sizeof digits, rounded + 0.0, std::chars_format::fixed);
+    if (r.ec != std::errc() || static_cast<size_t>(r.ptr - digits) > kLongestValue) {
+        return false;
+    }
+    text->assign(digits, r.ptr);
+    return true;
+}
+
+// The gain in base 16 with its sign, as headview.ini writes whole numbers.
+std::string FormatGain(int32_t gain)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%s%X", gain < 0 ? "-" : "", static_cast<unsigned>(gain < 0 ? -gain : gain));
+    return text;
+}
+
+const char* SourceName(int32_t source)
+{
+    return source == 1 ? "processed yaw (headviewing_source=1)" : "raw yaw (headviewing_source=0)";
+}
+
+}  // namespace
+
+int RunCentre(const std::string& iniPath)
+{
+    const IniState ini = ReadIni(iniPath);
+    if (!NeedIni(ini)) {
+        return 2;
+    }
+    TrackerView view;
+    if (!OpenTracker(&view)) {
+        return 1;
+    }
+    const int32_t source = ini.settings.source;
+    printf("Centring the view on the %s.\n", SourceName(source));
+    double yaw = 0.0;
+    std::string offset;
+    const bool measured =
+        Ask("Look straight ahead at the screen and hold still for a second.") && MeasureHold(view, source, &yaw);
+    CloseTrackerView(&view);
+    if (!measured) {
+        return 1;
+    }
+    if (!FormatOffset(-yaw, &offset)) {
+        printf("The tracker's yaw is out of range. Nothing was written.\n");
+        return 1;
+    }
+    printf("Straight ahead your tracker reads %.2f degrees.\n", yaw * kDegreesPerRadian);
+    return Write(ini, "headviewing_offset", offset);
+}
+
+int RunGain(const std::string& iniPath, double degrees)
+{
+    const IniState ini = ReadIni(iniPath);
+    if (!NeedIni(ini)) {
+        return 2;
+    }
+    TrackerView view;
+    if (!OpenTracker(&view)) {
+        return 1;
+    }
+    const int32_t source = ini.settings.source;
+    printf("Setting the gain so that a look out of the side window turns the camera %g degrees.\n", degrees);
+    double ahead = 0.0, side = 0.0;
+    const bool measured =
+        Ask("Look straight ahead at the screen and hold still for a second.") && MeasureHold(view, source, &ahead) &&
+        Ask("Now turn your head to the left as far as you would to look out of the side window, and hold it there.") &&
+        MeasureHold(view, source, &side);
+    CloseTrackerView(&view);
+    if (!measured) {
+        return 1;
+    }
+    const double turn = fabs(side - ahead);
+    if (turn < kSmallestTurn) {
+        printf(
+            "Your head turned only %.1f degrees: too little to measure. Turn further and run this again.\n"
+            "Nothing was written.\n",
+            turn * kDegreesPerRadian);
+        return 1;
+    }
+    // The sign of the present gain decides which way the camera turns.
+    const double magnitude = fmax(round(degrees / turn), 1.0);
+    const int32_t gain = static_cast<int32_t>(ini.settings.multiplier < 0 ? -magnitude : magnitude);
+    printf("Your head turned %.1f degrees (in the tracker's units, %.3f).\n", turn * kDegreesPerRadian, turn);
+    return Write(ini, "headviewing_multiplier", FormatGain(gain));
+}

@@ -1,0 +1,128 @@
+#include "probe/ini_text.h"
+
+#include <string.h>
+
+namespace {
+
+constexpr const char* kSection = "Settings";
+constexpr const char* kByteOrderMark = "\xEF\xBB\xBF";
+
+struct Line {
+    size_t start;  // first byte
+    size_t end;    // the byte after the content, before the line end
+    size_t next;   // the first byte of the next line
+};
+
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+// [first, last) without the blanks around it.
+void Trim(const std::string& text, size_t* first, size_t* last)
+{
+    while (*first < *last && IsBlank(text[*first])) {
+        ++*first;
+    }
+    while (*last > *first && IsBlank(text[*last - 1])) {
+        --*last;
+    }
+}
+
+bool SameWord(const std::string& text, size_t first, size_t last, const std::string& word)
+{
+    return last - first == word.size() && strncasecmp(text.c_str() + first, word.c_str(), word.size()) == 0;
+}
+
+Line LineAt(const std::string& text, size_t start)
+{
+    size_t next = text.find('\n', start);
+    next = next == std::string::npos ? text.size() : next + 1;
+    size_t end = next;
+    if (end > start && text[end - 1] == '\n') {
+        --end;
+    }
+    if (end > start && text[end - 1] == '\r') {
+        --end;
+    }
+    return Line{start, end, next};
+}
+
+// The section name of a "[name]" line, or false for any other line.
+bool SectionName(const std::string& text, const Line& line, size_t* first, size_t* last)
+{
+    size_t from = line.start, to = line.end;
+    Trim(text, &from, &to);
+    if (from == to || text[from] != '[') {
+        return false;
+    }
+    const size_t close = text.find(']', from);
+    if (close == std::string::npos || close >= to) {
+        return false;
+    }
+    *first = from + 1;
+    *last = close;
+    Trim(text, first, last);
+    return true;
+}
+
+// Where the value of a "key = value" line starts, or npos when the line
+// sets another key or none.
+size_t ValueStart(const std::string& text, const Line& line, const std::string& key)
+{
+    const size_t equals = text.find('=', line.start);
+    if (equals == std::string::npos || equals >= line.end) {
+        return std::string::npos;
+    }
+    size_t first = line.start, last = equals;
+    Trim(text, &first, &last);
+    if (!SameWord(text, first, last, key)) {
+        return std::string::npos;
+    }
+    size_t value = equals + 1;
+    while (value < line.end && IsBlank(text[value])) {
+        ++value;
+    }
+    return value;
+}
+
+}  // namespace
+
+std::string SetIniValue(const std::string& text, const std::string& key, const std::string& value)
+{
+    const std::string lineEnd = text.find("\r\n") != std::string::npos ? "\r\n" : "\n";
+    const size_t begin = text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0;
+    bool inSection = false;
+    size_t insertAt = std::string::npos;  // after the section's last non-blank line
+    for (size_t at = begin; at < text.size();) {
+        const Line line = LineAt(text, at);
+        at = line.next;
+        size_t first = 0, last = 0;
+        if (SectionName(text, line, &first, &last)) {
+            if (inSection) {
+                break;  // the end of the first Settings section
+            }
+            inSection = SameWord(text, first, last, kSection);
+            insertAt = inSection ? line.next : insertAt;
+            continue;
+        }
+        if (!inSection) {
+            continue;
+        }
+        const size_t valueStart = ValueStart(text, line, key);
+        if (valueStart != std::string::npos) {
+            return text.substr(0, valueStart) + value + text.substr(line.end);
+        }
+        size_t from = line.start, to = line.end;
+        Trim(text, &from, &to);
+        insertAt = from < to ? line.next : insertAt;
+    }
+    const std::string keyLine = key + "=" + value + lineEnd;
+    if (insertAt == std::string::npos) {
+        const bool open = !text.empty() && text.back() != '\n';
+        return text + (open ? lineEnd : "") + "[" + kSection + "]" + lineEnd + keyLine;
+    }
+    // The section's last line may be the file's last, without a line end.
+    const bool open = insertAt == text.size() && !text.empty() && text.back() != '\n';
+    return text.substr(0, insertAt) + (open ? lineEnd : "") + keyLine + text.substr(insertAt);
+}
