@@ -8,7 +8,7 @@ build=${HEADVIEW_BUILD:-$root/build}
 "$root/scripts/install-deps.sh"
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DHEADVIEW_BUILD_TESTS=OFF -DHEADVIEW_BUILD_BENCH=OFF >/dev/null
-cmake --build "$build" --target headview headview-game fttracker sim_scripthook release
+cmake --build "$build" --target headview headview-probe headview-game fttracker sim_scripthook release
 
 source "$root/scripts/wine-session.sh"
 start_wine "$build"
@@ -46,6 +46,14 @@ cat "$build/demo-tracker.txt"
 echo
 echo "=== headview.log ==="
 cat "$game/headview.log"
+echo
+echo "=== headview-probe in the game's folder, a tracker of the opentrack style running ==="
+wine "$build/bin/fttracker.exe" --style opentrack --seconds 5 >/dev/null 2>&1 &
+tracker=$!
+sleep 1
+(cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 3) || true
+wait "$tracker" || true
+
 echo
 echo "release zip: $(ls "$build"/headview-*.zip)"
 echo "chart of raw yaw and camera heading: $build/headview-demo.svg"

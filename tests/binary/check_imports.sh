@@ -40,7 +40,7 @@ fi
 
 # The file's properties name the product (version resource, UTF-16 text).
 resource=$(strings -el "$asi" | tr '\n' ' ')
-for field in "ProductName headview" "FileDescription" "FileVersion 1.0.0.0"; do
+for field in "ProductName headview" "FileDescription" "FileVersion 1.1.0.0"; do
     if ! grep -q "$field" <<<"$resource"; then
         echo "version resource lacks: $field"
         fail=1
