@@ -110,6 +110,26 @@ std::string FormatGain(int32_t gain)
     return text;
 }
 
+constexpr const char* kLookAhead = "Look straight ahead at the screen and hold still for a second.";
+constexpr const char* kLookToTheSide =
+    "Now turn your head to the left as far as you would to look out of the side window, and hold it there.";
+
+// Reads the file and opens the tracker: 0 when both are there, else the
+// exit code, having said why.
+int Prepare(const std::string& iniPath, IniState* ini, TrackerView* view)
+{
+    *ini = ReadIni(iniPath);
+    if (!NeedIni(*ini)) {
+        return 2;
+    }
+    return OpenTracker(view) ? 0 : 1;
+}
+
+bool AskAndMeasure(const TrackerView& view, int32_t source, const char* request, double* yaw)
+{
+    return Ask(request) && MeasureHold(view, source, yaw);
+}
+
 const char* SourceName(int32_t source)
 {
     return source == 1 ? "processed yaw (headviewing_source=1)" : "raw yaw (headviewing_source=0)";
@@ -119,24 +139,20 @@ const char* SourceName(int32_t source)
 
 int RunCentre(const std::string& iniPath)
 {
-    const IniState ini = ReadIni(iniPath);
-    if (!NeedIni(ini)) {
-        return 2;
-    }
+    IniState ini;
     TrackerView view;
-    if (!OpenTracker(&view)) {
-        return 1;
+    if (const int refused = Prepare(iniPath, &ini, &view)) {
+        return refused;
     }
     const int32_t source = ini.settings.source;
     printf("Centring the view on the %s.\n", SourceName(source));
     double yaw = 0.0;
-    std::string offset;
-    const bool measured =
-        Ask("Look straight ahead at the screen and hold still for a second.") && MeasureHold(view, source, &yaw);
+    const bool measured = AskAndMeasure(view, source, kLookAhead, &yaw);
     CloseTrackerView(&view);
     if (!measured) {
         return 1;
     }
+    std::string offset;
     if (!FormatOffset(-yaw, &offset)) {
         printf("The tracker's yaw is out of range. Nothing was written.\n");
         return 1;
@@ -147,21 +163,16 @@ int RunCentre(const std::string& iniPath)
 
 int RunGain(const std::string& iniPath, double degrees)
 {
-    const IniState ini = ReadIni(iniPath);
-    if (!NeedIni(ini)) {
-        return 2;
-    }
+    IniState ini;
     TrackerView view;
-    if (!OpenTracker(&view)) {
-        return 1;
+    if (const int refused = Prepare(iniPath, &ini, &view)) {
+        return refused;
     }
     const int32_t source = ini.settings.source;
     printf("Setting the gain so that a look out of the side window turns the camera %g degrees.\n", degrees);
     double ahead = 0.0, side = 0.0;
     const bool measured =
-        Ask("Look straight ahead at the screen and hold still for a second.") && MeasureHold(view, source, &ahead) &&
-        Ask("Now turn your head to the left as far as you would to look out of the side window, and hold it there.") &&
-        MeasureHold(view, source, &side);
+        AskAndMeasure(view, source, kLookAhead, &ahead) && AskAndMeasure(view, source, kLookToTheSide, &side);
     CloseTrackerView(&view);
     if (!measured) {
         return 1;
