@@ -20,6 +20,7 @@ struct Watch {
     double longestStall;
     YawStats yaw, rawYaw;
     bool rawAlwaysZero;
+    bool rawAlwaysYaw;   // the tracker publishes one yaw twice
     double rawMinusYaw;  // summed over the poses
     bool headingSeen;
     float headingMin, headingMax;
@@ -59,6 +60,7 @@ void AddPose(Watch* w, const FTPose& pose)
     AddYaw(&w->yaw, pose.yaw);
     AddYaw(&w->rawYaw, pose.rawYaw);
     w->rawAlwaysZero = w->rawAlwaysZero && pose.rawYaw == 0.0f;
+    w->rawAlwaysYaw = w->rawAlwaysYaw && pose.rawYaw == pose.yaw;
     w->rawMinusYaw += static_cast<double>(pose.rawYaw) - pose.yaw;
     float heading = 0.0f;
     if (CameraHeading(*w, pose, &heading)) {
@@ -196,7 +198,9 @@ int PrintVerdict(const Watch& w, int seconds)
         printf("The camera would have turned between %+.1f and %+.1f degrees.\n", static_cast<double>(w.headingMin),
                static_cast<double>(w.headingMax));
     }
-    if (yawMoved && rawMoved) {
+    if (w.rawAlwaysYaw) {
+        printf("Both yaws are the same: headviewing_source makes no difference with this tracker.\n");
+    } else if (yawMoved && rawMoved) {
         const double apart = w.rawMinusYaw / w.poses * kDegreesPerRadian;
         printf(
             "The raw yaw sits %.1f degrees off the processed yaw, and shakes by %.2f degrees from one\n"
@@ -216,6 +220,7 @@ int RunWatch(const std::string& iniPath, int seconds)
     w.ini = ReadIni(iniPath);
     w.cameraOn = w.ini.exists && w.ini.settings.enabled == 1;
     w.rawAlwaysZero = true;
+    w.rawAlwaysYaw = true;
     PrintSettings(w.ini);
     printf("Watching the tracker for %d seconds: turn your head left and right.\n", seconds);
     fflush(stdout);
