@@ -52,10 +52,7 @@ std::string SystemError(const char* what)
 IniState ReadIni(const std::string& path)
 {
     IniState ini = {};
-    const DWORD length = GetFullPathNameA(path.c_str(), kSettingsPathSize, g_settingsPath, nullptr);
-    if (length == 0 || length >= kSettingsPathSize) {
-        g_settingsPath[0] = '\0';
-    }
+    ResolveSettingsPathOf(path.c_str());
     ini.path = g_settingsPath[0] != '\0' ? g_settingsPath : path;
     ini.exists = SettingsFileExists();
     ini.allRead = ini.exists && ReadAllSettings(&ini.settings);

@@ -27,6 +27,8 @@ void RefreshSettings();
 
 // Resolves "headview.ini" against the current directory into g_settingsPath.
 void ResolveSettingsPath();
+// The same for another file name or path (the probe's --ini).
+void ResolveSettingsPathOf(const char* fileName);
 
 // Reads all five keys into g_settings; logs a missing file or unreadable keys.
 void LoadSettings();

@@ -4,14 +4,19 @@
 
 char g_settingsPath[kSettingsPathSize] = "";
 
-void ResolveSettingsPath()
+void ResolveSettingsPathOf(const char* fileName)
 {
     // A resolution that fails or does not fit leaves the path empty, which
     // reads as a missing file, rather than a stale path from an earlier call.
-    const DWORD length = GetFullPathNameA("headview.ini", kSettingsPathSize, g_settingsPath, nullptr);
+    const DWORD length = GetFullPathNameA(fileName, kSettingsPathSize, g_settingsPath, nullptr);
     if (length == 0 || length >= kSettingsPathSize) {
         g_settingsPath[0] = '\0';
     }
+}
+
+void ResolveSettingsPath()
+{
+    ResolveSettingsPathOf("headview.ini");
 }
 
 bool SettingsFileExists()

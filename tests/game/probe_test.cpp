@@ -44,7 +44,7 @@ protected:
 // The file's values as the plugin reads them.
 Settings ReadBack(const std::string& path)
 {
-    GetFullPathNameA(path.c_str(), kSettingsPathSize, g_settingsPath, nullptr);
+    ResolveSettingsPathOf(path.c_str());
     Settings settings = {};
     EXPECT_TRUE(ReadAllSettings(&settings));
     return settings;
