@@ -1,5 +1,6 @@
 #include "plugin/camera.h"
 
+#include "plugin/heading.h"
 #include "plugin/host/natives.h"
 #include "plugin/native_call.h"
 #include "settings/settings.h"
@@ -19,8 +20,7 @@ void SteerCamera(bool readResult, uint32_t character, const FTPose* pose)
     if (CallNative(kNativeDoesExist, &characterArg, 1) == 0) {
         return;
     }
-    const float yaw = g_settings.source == 1 ? pose->yaw : pose->rawYaw;
-    const float heading = (g_settings.offset + yaw) * static_cast<float>(g_settings.multiplier);
+    const float heading = HeadingFor(g_settings, *pose);
     // A NaN pose or an offset read as infinity must not reach the game's
     // camera: skip this frame's heading and take the next finite one.
     if (!isfinite(heading)) {

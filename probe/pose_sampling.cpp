@@ -1,5 +1,7 @@
 #include "probe/pose_sampling.h"
 
+#include "plugin/heading.h"
+
 #include <math.h>
 
 Clock StartClock()
@@ -50,11 +52,6 @@ double YawJitter(const YawStats& stats)
     return stats.jitterCount > 0 ? sqrt(stats.jitterSquares / stats.jitterCount) : 0.0;
 }
 
-float ChosenYaw(const FTPose& pose, int32_t source)
-{
-    return source == 1 ? pose.yaw : pose.rawYaw;
-}
-
 YawStats SampleHold(const TrackerView& view, int32_t source, double seconds)
 {
     YawStats stats = {};
@@ -67,7 +64,7 @@ YawStats SampleHold(const TrackerView& view, int32_t source, double seconds)
         CopyPose(view, &pose);
         if (pose.frameCounter != lastCounter) {
             lastCounter = pose.frameCounter;
-            AddYaw(&stats, ChosenYaw(pose, source));
+            AddYaw(&stats, SteeringYaw(pose, source));
         }
     }
     return stats;

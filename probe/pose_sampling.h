@@ -27,9 +27,6 @@ double MeanYaw(const YawStats& stats);
 double YawSpread(const YawStats& stats);
 double YawJitter(const YawStats& stats);
 
-// The yaw headview steers from with this source setting.
-float ChosenYaw(const FTPose& pose, int32_t source);
-
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 // Watches for `seconds` and gathers the chosen yaw of every new pose (a

@@ -1,5 +1,6 @@
 #include "probe/watch.h"
 
+#include "plugin/heading.h"
 #include "probe/ini_file.h"
 #include "probe/pose_sampling.h"
 
@@ -49,8 +50,7 @@ void PrintSettings(const IniState& ini)
 // The heading the plugin would send for this pose; false when none.
 bool CameraHeading(const Watch& w, const FTPose& pose, float* heading)
 {
-    const Settings& s = w.ini.settings;
-    *heading = (s.offset + ChosenYaw(pose, s.source)) * static_cast<float>(s.multiplier);
+    *heading = HeadingFor(w.ini.settings, pose);
     return w.cameraOn && isfinite(*heading);
 }
 
