@@ -20,9 +20,9 @@ struct Watch {
     int poses;      // new frame counters seen
     double longestStall;
     YawStats yaw, rawYaw;
-    bool rawAlwaysZero;
-    bool rawAlwaysYaw;   // the tracker publishes one yaw twice
-    double rawMinusYaw;  // summed over the poses
+    bool rawAlwaysZero = true;
+    bool rawAlwaysYaw = true;  // the tracker publishes one yaw twice
+    double rawMinusYaw;        // summed over the poses
     bool headingSeen;
     float headingMin, headingMax;
 };
@@ -216,11 +216,9 @@ int PrintVerdict(const Watch& w, int seconds)
 
 int RunWatch(const std::string& iniPath, int seconds)
 {
-    Watch w = {};
+    Watch w = {};  // zero but for the two flags that start true
     w.ini = ReadIni(iniPath);
     w.cameraOn = w.ini.exists && w.ini.settings.enabled == 1;
-    w.rawAlwaysZero = true;
-    w.rawAlwaysYaw = true;
     PrintSettings(w.ini);
     printf("Watching the tracker for %d seconds: turn your head left and right.\n", seconds);
     fflush(stdout);

@@ -356,14 +356,14 @@ int main(int argc, char** argv)
     if (options.dieHolding) {
         DieHolding(options, mutex, &region->pose);
     }
-    if (IsOpentrack(options.style) && options.regionBytes >= kOpentrackRegionBytes) {
+    const bool opentrack = IsOpentrack(options.style);
+    if (opentrack && options.regionBytes >= kOpentrackRegionBytes) {
         WriteGameIds(region);
     }
     HANDLE ready =
         options.readyEvent.empty() ? nullptr : CreateEventA(nullptr, TRUE, FALSE, options.readyEvent.c_str());
     fflush(stdout);
 
-    const bool opentrack = IsOpentrack(options.style);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     std::string client;
