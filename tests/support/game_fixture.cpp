@@ -1,5 +1,6 @@
 #include "tests/support/game_fixture.h"
 
+#include <stdio.h>
 #include <string.h>
 
 #include <filesystem>
@@ -9,6 +10,11 @@
 namespace {
 
 bool g_pluginStarted = false;
+
+// Under ctest the output is a pipe, which the C runtime buffers whole: a test
+// process that dies would take its last lines with it. Unbuffered, the log
+// shows how far it got.
+const int g_unbufferedOutput = setvbuf(stdout, nullptr, _IONBF, 0);
 
 }  // namespace
 
