@@ -2,19 +2,20 @@
 
 #include "probe/ini_file.h"
 #include "probe/pose_sampling.h"
+#include "probe/value_text.h"
 
 #include <math.h>
 #include <stdio.h>
-#include <stdlib.h>
-
-#include <charconv>
+#include <string.h>
 
 namespace {
 
 constexpr double kHoldSeconds = 1.0;
 constexpr double kStillRadians = 2.0 / kDegreesPerRadian;  // a hold that spread more: the head moved
 constexpr double kSmallestTurn = 3.0 / kDegreesPerRadian;
-constexpr size_t kLongestValue = 31;  // what the settings reader keeps of a value
+constexpr double kOffsetRounding = 0.0001;  // as written, and a float's own rounding
+constexpr const char* kOffsetKeyName = "headviewing_offset";
+constexpr const char* kMultiplierKeyName = "headviewing_multiplier";
 
 bool NeedIni(const IniState& ini)
 {
@@ -76,50 +77,38 @@ bool MeasureHold(const TrackerView& view, int32_t source, double* yaw)
     return true;
 }
 
+// Writes key=value; 0 when written, else 2, having said what to do by hand.
 int Write(const IniState& ini, const char* key, const std::string& value)
 {
     std::string error;
     if (!WriteIniValue(ini.path, key, value, &error)) {
-        printf("Cannot change headview.ini: %s. Nothing was written.\n", error.c_str());
+        printf(
+            "Could not change headview.ini safely: %s.\nIt is left as it was. To make the change by hand, put this "
+            "line in it, under [Settings]:\n  %s=%s\n",
+            error.c_str(), key, value.c_str());
         return 2;
     }
     printf("Written to %s:\n  %s=%s\n", ini.path.c_str(), key, value.c_str());
     return 0;
 }
 
-// The offset as the settings reader takes it: a decimal with a point, in
-// any locale, rounded to 0.0001 (far below what an eye can see).
-bool FormatOffset(double offset, std::string* text)
-{
-    char digits[64];
-    const double rounded = round(offset * 10000.0) / 10000.0;
-    const std::to_chars_result r =
-        std::to_chars(digits, digits + sizeof digits, rounded + 0.0, std::chars_format::fixed);
-    if (r.ec != std::errc() || static_cast<size_t>(r.ptr - digits) > kLongestValue) {
-        return false;
-    }
-    text->assign(digits, r.ptr);
-    return true;
-}
-
-// The gain in base 16 with its sign, as headview.ini writes whole numbers.
-std::string FormatGain(int32_t gain)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%s%X", gain < 0 ? "-" : "", static_cast<unsigned>(gain < 0 ? -gain : gain));
-    return text;
-}
-
 constexpr const char* kLookAhead = "Look straight ahead at the screen and hold still for a second.";
 constexpr const char* kLookToTheSide =
     "Now turn your head to the left as far as you would to look out of the side window, and hold it there.";
 
-// Reads the file and opens the tracker: 0 when both are there, else the
-// exit code, having said why.
-int Prepare(const std::string& iniPath, IniState* ini, TrackerView* view)
+// Reads the file, checks that `key` can be set in it and opens the tracker,
+// all before any head hold: 0 when all is ready, else the exit code, having
+// said why.
+int Prepare(const std::string& iniPath, const char* key, const std::string& sampleValue, IniState* ini,
+            TrackerView* view)
 {
     *ini = ReadIni(iniPath);
     if (!NeedIni(*ini)) {
+        return 2;
+    }
+    std::string error;
+    if (!CheckIniEditable(ini->path, key, sampleValue, &error)) {
+        printf("Cannot change headview.ini: %s.\nNothing was written.\n", error.c_str());
         return 2;
     }
     return OpenTracker(view) ? 0 : 1;
@@ -141,7 +130,7 @@ int RunCentre(const std::string& iniPath)
 {
     IniState ini;
     TrackerView view;
-    if (const int refused = Prepare(iniPath, &ini, &view)) {
+    if (const int refused = Prepare(iniPath, kOffsetKeyName, "0.0", &ini, &view)) {
         return refused;
     }
     const int32_t source = ini.settings.source;
@@ -153,19 +142,21 @@ int RunCentre(const std::string& iniPath)
         return 1;
     }
     std::string offset;
-    if (!FormatOffset(-yaw, &offset)) {
+    float reads = 0.0f;
+    if (!FormatOffsetValue(-yaw, &offset) || !ConvertFloatSettingText(offset.c_str(), offset.size(), &reads) ||
+        fabs(reads + yaw) > kOffsetRounding) {
         printf("The tracker's yaw is out of range. Nothing was written.\n");
         return 1;
     }
     printf("Straight ahead your tracker reads %.2f degrees.\n", yaw * kDegreesPerRadian);
-    return Write(ini, "headviewing_offset", offset);
+    return Write(ini, kOffsetKeyName, offset);
 }
 
 int RunGain(const std::string& iniPath, double degrees)
 {
     IniState ini;
     TrackerView view;
-    if (const int refused = Prepare(iniPath, &ini, &view)) {
+    if (const int refused = Prepare(iniPath, kMultiplierKeyName, "27", &ini, &view)) {
         return refused;
     }
     const int32_t source = ini.settings.source;
@@ -189,5 +180,5 @@ int RunGain(const std::string& iniPath, double degrees)
     const double magnitude = fmax(round(degrees / turn), 1.0);
     const int32_t gain = static_cast<int32_t>(ini.settings.multiplier < 0 ? -magnitude : magnitude);
     printf("Your head turned %.1f degrees (in the tracker's units, %.3f).\n", turn * kDegreesPerRadian, turn);
-    return Write(ini, "headviewing_multiplier", FormatGain(gain));
+    return Write(ini, kMultiplierKeyName, FormatHexValue(gain));
 }

@@ -67,17 +67,20 @@ bool SectionName(const std::string& text, const Line& line, size_t* first, size_
 }
 
 // Where the value of a "key = value" line starts, or npos when the line
-// sets another key or none.
-size_t ValueStart(const std::string& text, const Line& line, const std::string& key)
+// sets another key or none. A line of the key alone, without "=", is the
+// key with an empty value: `missingEquals` then says that "=" must go
+// before the value, which starts where the key ends.
+size_t ValueStart(const std::string& text, const Line& line, const std::string& key, bool* missingEquals)
 {
     const size_t equals = text.find('=', line.start);
-    if (equals == std::string::npos || equals >= line.end) {
-        return std::string::npos;
-    }
-    size_t first = line.start, last = equals;
+    *missingEquals = equals == std::string::npos || equals >= line.end;
+    size_t first = line.start, last = *missingEquals ? line.end : equals;
     Trim(text, &first, &last);
     if (!SameWord(text, first, last, key)) {
         return std::string::npos;
+    }
+    if (*missingEquals) {
+        return last;
     }
     size_t value = equals + 1;
     while (value < line.end && IsBlank(text[value])) {
@@ -109,9 +112,10 @@ std::string SetIniValue(const std::string& text, const std::string& key, const s
         if (!inSection) {
             continue;
         }
-        const size_t valueStart = ValueStart(text, line, key);
+        bool missingEquals = false;
+        const size_t valueStart = ValueStart(text, line, key, &missingEquals);
         if (valueStart != std::string::npos) {
-            return text.substr(0, valueStart) + value + text.substr(line.end);
+            return text.substr(0, valueStart) + (missingEquals ? "=" : "") + value + text.substr(line.end);
         }
         size_t from = line.start, to = line.end;
         Trim(text, &from, &to);

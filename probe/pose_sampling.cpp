@@ -52,18 +52,32 @@ double YawJitter(const YawStats& stats)
     return stats.jitterCount > 0 ? sqrt(stats.jitterSquares / stats.jitterCount) : 0.0;
 }
 
+CounterTrack StartCounterTrack(int32_t counter)
+{
+    return CounterTrack{counter, 0};
+}
+
+int64_t TrackCounter(CounterTrack* track, int32_t counter)
+{
+    if (counter == track->last || counter == 0) {
+        return 0;
+    }
+    const int64_t advanced = counter > track->last ? int64_t{counter} - track->last : 1;
+    track->last = counter;
+    track->published += advanced;
+    return advanced;
+}
+
 YawStats SampleHold(const TrackerView& view, int32_t source, double seconds)
 {
     YawStats stats = {};
-    FTPose pose;
-    CopyPose(view, &pose);
-    int32_t lastCounter = pose.frameCounter;
+    FTPose pose = {};
+    CopyPoseWithoutLocking(view, &pose);
+    CounterTrack counter = StartCounterTrack(pose.frameCounter);
     const Clock clock = StartClock();
     while (SecondsSince(clock) < seconds) {
         Sleep(1);
-        CopyPose(view, &pose);
-        if (pose.frameCounter != lastCounter) {
-            lastCounter = pose.frameCounter;
+        if (CopyPoseWithoutLocking(view, &pose) && TrackCounter(&counter, pose.frameCounter) > 0) {
             AddYaw(&stats, SteeringYaw(pose, source));
         }
     }

@@ -29,6 +29,18 @@ double YawJitter(const YawStats& stats);
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
-// Watches for `seconds` and gathers the chosen yaw of every new pose (a
-// frame counter different from the one before).
+// The poses a tracker published, from how far its frame counter advanced
+// between two readings, however many of them the probe happened to see.
+struct CounterTrack {
+    int32_t last;  // the last counter the tracker wrote
+    int64_t published;
+};
+CounterTrack StartCounterTrack(int32_t counter);
+// Takes a reading; returns how many poses it shows since the one before:
+// the difference, one for a jump backwards (the plugin resets the counter
+// past 1000, a tracker restarts), none for a 0, which is the plugin's reset
+// and not a pose.
+int64_t TrackCounter(CounterTrack* track, int32_t counter);
+
+// Watches for `seconds` and gathers the chosen yaw of every new pose.
 YawStats SampleHold(const TrackerView& view, int32_t source, double seconds);

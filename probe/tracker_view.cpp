@@ -2,9 +2,17 @@
 
 #include <string.h>
 
+#include <atomic>
+
 namespace {
 
-constexpr DWORD kMutexWaitMs = 2;
+// A tracker writes a pose in microseconds: a few tries always find a gap.
+constexpr int kCopyTries = 100;
+
+int32_t ReadCounter(const FTPose* pose)
+{
+    return *reinterpret_cast<const volatile int32_t*>(&pose->frameCounter);
+}
 
 }  // namespace
 
@@ -21,21 +29,21 @@ bool OpenTrackerView(TrackerView* view)
         view->mapping = nullptr;
         return false;
     }
-    // Opened, never created: a tracker that writes without the mutex has
-    // none to offer, and the probe must not make one.
-    view->mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kFTMutexName);
     return true;
 }
 
-void CopyPose(const TrackerView& view, FTPose* pose)
+bool CopyPoseWithoutLocking(const TrackerView& view, FTPose* pose)
 {
-    const DWORD waited = view.mutex != nullptr ? WaitForSingleObject(view.mutex, kMutexWaitMs) : WAIT_FAILED;
-    // A tracker busy for longer, or one that writes without the mutex, is
-    // read as it is: at worst one pose mixes two.
-    memcpy(pose, view.pose, sizeof *pose);
-    if (waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) {
-        ReleaseMutex(view.mutex);
+    for (int attempt = 0; attempt < kCopyTries; ++attempt) {
+        const int32_t before = ReadCounter(view.pose);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        memcpy(pose, view.pose, sizeof *pose);
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (pose->frameCounter == before && ReadCounter(view.pose) == before) {
+            return true;
+        }
     }
+    return false;
 }
 
 void CloseTrackerView(TrackerView* view)
@@ -45,9 +53,6 @@ void CloseTrackerView(TrackerView* view)
     }
     if (view->mapping != nullptr) {
         CloseHandle(view->mapping);
-    }
-    if (view->mutex != nullptr) {
-        CloseHandle(view->mutex);
     }
     *view = TrackerView{};
 }

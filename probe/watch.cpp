@@ -3,6 +3,7 @@
 #include "plugin/heading.h"
 #include "probe/ini_file.h"
 #include "probe/pose_sampling.h"
+#include "probe/value_text.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -17,7 +18,9 @@ struct Watch {
     IniState ini;
     bool cameraOn;  // the file exists and headviewing is 1
     bool found;     // FT_SharedMem was there
-    int poses;      // new frame counters seen
+    int poses;      // new poses seen
+    int64_t published;  // poses the tracker published, from its frame counter
+    double watchedSeconds;  // since the tracker was found
     double longestStall;
     YawStats yaw, rawYaw;
     bool rawAlwaysZero = true;
@@ -42,9 +45,9 @@ void PrintSettings(const IniState& ini)
     const Settings& s = ini.settings;
     printf(
         "headview.ini at %s:\n  follows the %s yaw (headviewing_source=%d), offset %g, gain %d "
-        "(headviewing_multiplier=%s%X)\n",
+        "(headviewing_multiplier=%s)\n",
         ini.path.c_str(), s.source == 1 ? "processed" : "raw", s.source, static_cast<double>(s.offset), s.multiplier,
-        s.multiplier < 0 ? "-" : "", static_cast<unsigned>(s.multiplier < 0 ? -s.multiplier : s.multiplier));
+        FormatHexValue(s.multiplier).c_str());
 }
 
 // The heading the plugin would send for this pose; false when none.
@@ -88,40 +91,40 @@ void WatchPoses(Watch* w, int seconds)
     const bool console = IsConsole();
     TrackerView view = {};
     const Clock clock = StartClock();
-    double lastLine = 0.0, lastChange = 0.0;
-    int posesSinceLine = 0;
-    int32_t lastCounter = 0;
+    double foundAt = 0.0, lastLine = 0.0, lastChange = 0.0;
+    int64_t publishedAtLine = 0;
+    CounterTrack counter = {};
     FTPose pose = {};
     for (double now = 0.0; now < seconds; now = SecondsSince(clock)) {
         if (!w->found) {
             // The tracker may be started while the probe watches.
             w->found = OpenTrackerView(&view);
-            if (w->found) {
-                CopyPose(view, &pose);
-                lastCounter = pose.frameCounter;
-                lastChange = now;
-            } else {
+            if (!w->found) {
                 Sleep(100);
                 continue;
             }
+            CopyPoseWithoutLocking(view, &pose);
+            counter = StartCounterTrack(pose.frameCounter);
+            foundAt = lastLine = lastChange = now;
         }
         Sleep(1);
-        CopyPose(view, &pose);
-        if (pose.frameCounter != lastCounter) {
-            lastCounter = pose.frameCounter;
+        if (CopyPoseWithoutLocking(view, &pose) && TrackCounter(&counter, pose.frameCounter) > 0) {
             w->longestStall = fmax(w->longestStall, now - lastChange);
             lastChange = now;
-            ++posesSinceLine;
             AddPose(w, pose);
         }
         if (now - lastLine >= kLineEverySeconds) {
-            PrintLiveLine(*w, pose, posesSinceLine / (now - lastLine), console);
+            PrintLiveLine(*w, pose, static_cast<double>(counter.published - publishedAtLine) / (now - lastLine),
+                          console);
             lastLine = now;
-            posesSinceLine = 0;
+            publishedAtLine = counter.published;
         }
     }
     if (w->found) {
-        w->longestStall = fmax(w->longestStall, SecondsSince(clock) - lastChange);
+        const double end = SecondsSince(clock);
+        w->longestStall = fmax(w->longestStall, end - lastChange);
+        w->watchedSeconds = end - foundAt;
+        w->published = counter.published;
         CloseTrackerView(&view);
     }
     if (console) {
@@ -162,6 +165,25 @@ bool PrintSettingsAdvice(const Watch& w)
     return stops;
 }
 
+// Every pose gave a heading that is not a finite number, which the plugin
+// never sends: names the value that does it.
+void PrintFrozenCamera(const IniState& ini)
+{
+    const Settings& s = ini.settings;
+    printf("The camera can never move: every heading headview would send is not a finite number, and it\n");
+    if (!isfinite(s.offset)) {
+        printf("sends none. headviewing_offset=%s reads as %g. For example:\n  headviewing_offset=0.0\n",
+               ini.texts[kOffsetKey].c_str(), static_cast<double>(s.offset));
+    } else if (!isfinite(s.offset * static_cast<float>(s.multiplier))) {
+        printf(
+            "sends none. headviewing_offset=%s with headviewing_multiplier=%s turns the camera beyond any\n"
+            "number. For example:\n  headviewing_offset=0.0\n",
+            ini.texts[kOffsetKey].c_str(), ini.texts[kMultiplierKey].c_str());
+    } else {
+        printf("sends none. Your tracker's yaw is not a finite number: restart the tracker.\n");
+    }
+}
+
 int PrintVerdict(const Watch& w, int seconds)
 {
     printf("\n");
@@ -179,6 +201,10 @@ int PrintVerdict(const Watch& w, int seconds)
             w.poses == 0 ? static_cast<double>(seconds) : w.longestStall);
         return 1;
     }
+    if (w.cameraOn && !w.headingSeen) {
+        PrintFrozenCamera(w.ini);
+        return 1;
+    }
     const bool yawMoved = YawSpread(w.yaw) >= kMovedRadians;
     const bool rawMoved = YawSpread(w.rawYaw) >= kMovedRadians;
     if (w.rawAlwaysZero && yawMoved && w.ini.settings.source != 1) {
@@ -193,7 +219,8 @@ int PrintVerdict(const Watch& w, int seconds)
             "and run it again.\n");
         return 1;
     }
-    printf("Your tracker works: %.0f head positions a second.\n", w.poses / static_cast<double>(seconds));
+    printf("Your tracker works: %.0f head positions a second.\n",
+           static_cast<double>(w.published) / fmax(w.watchedSeconds, 1e-3));
     if (w.headingSeen) {
         printf("The camera would have turned between %+.1f and %+.1f degrees.\n", static_cast<double>(w.headingMin),
                static_cast<double>(w.headingMax));

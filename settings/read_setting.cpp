@@ -7,46 +7,70 @@
 
 namespace {
 
-constexpr DWORD kValueBufferSize = 32;
-
-// Returned for an absent key by ReadOptionalHexSetting's read. No value in a
-// file is this control character alone, and the reader leaves a default that
-// is not blank as it is.
+// Returned for an absent key by the reader. No value in a file is this
+// control character alone, and the reader leaves a default that is not
+// blank as it is.
 constexpr const char* kAbsentKey = "\x01";
 
 // The key's value text from section Settings, `absent` when the key is
 // absent, cut to 31 characters; returns its length.
-size_t ReadValueText(const char* key, const char* absent, char (&buffer)[kValueBufferSize])
+size_t ReadValueText(const char* path, const char* key, const char* absent, char (&buffer)[kSettingTextSize])
 {
-    return GetPrivateProfileStringA("Settings", key, absent, buffer, kValueBufferSize, g_settingsPath);
+    return GetPrivateProfileStringA("Settings", key, absent, buffer, kSettingTextSize, path);
 }
 
 // Takes the whole text as a base-16 integer, or `fallback`.
 bool TakeHex(const char* text, size_t length, int32_t fallback, int32_t* target)
 {
-    int32_t value = 0;
-    size_t consumed = 0;
-    if (!ConvertHex32(text, &value, &consumed) || consumed != length) {
-        *target = fallback;
-        return false;
-    }
-    *target = value;
-    return true;
+    *target = fallback;
+    return ConvertHexSettingText(text, length, target);
 }
 
 }  // namespace
 
-bool ReadHexSetting(const char* key, int32_t fallback, int32_t* target)
+bool ConvertHexSettingText(const char* text, size_t length, int32_t* value)
 {
-    char text[kValueBufferSize];
-    const size_t length = ReadValueText(key, "", text);
+    int32_t converted = 0;
+    size_t consumed = 0;
+    if (!ConvertHex32(text, &converted, &consumed) || consumed != length) {
+        return false;
+    }
+    *value = converted;
+    return true;
+}
+
+bool ConvertFloatSettingText(const char* text, size_t length, float* value)
+{
+    double converted = 0.0;
+    size_t consumed = 0;
+    if (!ConvertDecimal(text, &converted, &consumed) || consumed != length) {
+        return false;
+    }
+    *value = static_cast<float>(converted);
+    return true;
+}
+
+bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize])
+{
+    ReadValueText(path, key, kAbsentKey, text);
+    if (strcmp(text, kAbsentKey) == 0) {
+        text[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
+bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
+{
+    char text[kSettingTextSize];
+    const size_t length = ReadValueText(path, key, "", text);
     return TakeHex(text, length, fallback, target);
 }
 
-bool ReadOptionalHexSetting(const char* key, int32_t fallback, int32_t* target)
+bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
 {
-    char text[kValueBufferSize];
-    const size_t length = ReadValueText(key, kAbsentKey, text);
+    char text[kSettingTextSize];
+    const size_t length = ReadValueText(path, key, kAbsentKey, text);
     if (strcmp(text, kAbsentKey) == 0) {
         *target = fallback;
         return true;
@@ -54,16 +78,10 @@ bool ReadOptionalHexSetting(const char* key, int32_t fallback, int32_t* target)
     return TakeHex(text, length, fallback, target);
 }
 
-bool ReadFloatSetting(const char* key, float* target)
+bool ReadFloatSetting(const char* path, const char* key, float* target)
 {
-    char text[kValueBufferSize];
-    const size_t length = ReadValueText(key, "", text);
-    double value = 0.0;
-    size_t consumed = 0;
-    if (!ConvertDecimal(text, &value, &consumed) || consumed != length) {
-        *target = 0.0f;
-        return false;
-    }
-    *target = static_cast<float>(value);
-    return true;
+    char text[kSettingTextSize];
+    const size_t length = ReadValueText(path, key, "", text);
+    *target = 0.0f;
+    return ConvertFloatSettingText(text, length, target);
 }

@@ -6,11 +6,11 @@ Settings g_settings = {};
 
 void LoadSettings()
 {
-    if (!SettingsFileExists()) {
+    if (!SettingsFileExists(g_settingsPath)) {
         LogLine("headview: (Error) could not find ini file!");
         return;
     }
-    if (!ReadAllSettings(&g_settings)) {
+    if (!ReadAllSettings(g_settingsPath, &g_settings)) {
         LogLine("headview: (Error) reading settings from ini file!");
     }
 }

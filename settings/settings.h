@@ -2,6 +2,7 @@
 // directory (section Settings; integers in base 16).
 #pragma once
 
+#include <stddef.h>
 #include <stdint.h>
 
 struct Settings {
@@ -19,6 +20,14 @@ extern Settings g_settings;
 constexpr int kSettingsPathSize = 260;
 extern char g_settingsPath[kSettingsPathSize];
 
+// The five keys, in the order they are read: kSettingKeys[kOffsetKey] is
+// "headviewing_offset".
+enum SettingKey { kEnabledKey, kTestKey, kMultiplierKey, kOffsetKey, kSourceKey, kSettingKeyCount };
+extern const char* const kSettingKeys[kSettingKeyCount];
+
+// What the profile reader keeps of a value: 31 characters and a NUL.
+constexpr size_t kSettingTextSize = 32;
+
 // Start-up: resolves the settings path, then loads the settings.
 void StartSettings();
 
@@ -27,28 +36,41 @@ void RefreshSettings();
 
 // Resolves "headview.ini" against the current directory into g_settingsPath.
 void ResolveSettingsPath();
-// The same for another file name or path (the probe's --ini).
-void ResolveSettingsPathOf(const char* fileName);
+// Resolves `fileName` against the current directory into `path`; `path` is
+// left empty when the resolution fails or does not fit.
+void ResolveSettingsPathOf(const char* fileName, char (&path)[kSettingsPathSize]);
 
-// Reads all five keys into g_settings; logs a missing file or unreadable keys.
+// Reads all five keys from g_settingsPath into g_settings; logs a missing
+// file or unreadable keys.
 void LoadSettings();
 
-// True when something exists at the settings path (a directory counts).
-bool SettingsFileExists();
+// True when something exists at `path` (a directory counts).
+bool SettingsFileExists(const char* path);
 
-// Reads the five keys from the file at the settings path into `settings`,
-// key by key, each unreadable one taking its fallback; true when all read.
-// Logs nothing: shared with the probe.
-bool ReadAllSettings(Settings* settings);
+// Reads the five keys from the file at `path` into `settings`, key by key,
+// each unreadable one taking its fallback; true when all read. Logs
+// nothing: shared with the probe.
+bool ReadAllSettings(const char* path, Settings* settings);
+
+// The text of `key` in section Settings of the file at `path`, as the
+// profile reader returns it (trimmed, cut to 31 characters); false, with
+// `text` empty, when the key is absent.
+bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize]);
 
 // Reads `key` as a base-16 integer into `target`; on any failure stores
 // `fallback` and returns false.
-bool ReadHexSetting(const char* key, int32_t fallback, int32_t* target);
+bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target);
 
 // As ReadHexSetting, but a key absent from the file takes `fallback`
 // silently: true. Only a value present and unreadable returns false.
-bool ReadOptionalHexSetting(const char* key, int32_t fallback, int32_t* target);
+bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target);
 
 // Reads `key` as a decimal float into `target`; on any failure stores 0.0
 // and returns false.
-bool ReadFloatSetting(const char* key, float* target);
+bool ReadFloatSetting(const char* path, const char* key, float* target);
+
+// The conversions of those readers on a value's text of `length`
+// characters: true when the whole text converts; `value` is then the
+// number, else untouched.
+bool ConvertHexSettingText(const char* text, size_t length, int32_t* value);
+bool ConvertFloatSettingText(const char* text, size_t length, float* value);

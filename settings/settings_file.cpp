@@ -4,35 +4,38 @@
 
 char g_settingsPath[kSettingsPathSize] = "";
 
-void ResolveSettingsPathOf(const char* fileName)
+const char* const kSettingKeys[kSettingKeyCount] = {"headviewing", "headviewing_test", "headviewing_multiplier",
+                                                    "headviewing_offset", "headviewing_source"};
+
+void ResolveSettingsPathOf(const char* fileName, char (&path)[kSettingsPathSize])
 {
     // A resolution that fails or does not fit leaves the path empty, which
     // reads as a missing file, rather than a stale path from an earlier call.
-    const DWORD length = GetFullPathNameA(fileName, kSettingsPathSize, g_settingsPath, nullptr);
+    const DWORD length = GetFullPathNameA(fileName, kSettingsPathSize, path, nullptr);
     if (length == 0 || length >= kSettingsPathSize) {
-        g_settingsPath[0] = '\0';
+        path[0] = '\0';
     }
 }
 
 void ResolveSettingsPath()
 {
-    ResolveSettingsPathOf("headview.ini");
+    ResolveSettingsPathOf("headview.ini", g_settingsPath);
 }
 
-bool SettingsFileExists()
+bool SettingsFileExists(const char* path)
 {
-    return g_settingsPath[0] != '\0' && GetFileAttributesA(g_settingsPath) != INVALID_FILE_ATTRIBUTES;
+    return path[0] != '\0' && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReadAllSettings(Settings* settings)
+bool ReadAllSettings(const char* path, Settings* settings)
 {
     bool allRead = true;
-    allRead &= ReadHexSetting("headviewing", 1, &settings->enabled);
-    allRead &= ReadHexSetting("headviewing_test", 1, &settings->test);
-    allRead &= ReadHexSetting("headviewing_multiplier", 35, &settings->multiplier);
-    allRead &= ReadFloatSetting("headviewing_offset", &settings->offset);
+    allRead &= ReadHexSetting(path, "headviewing", 1, &settings->enabled);
+    allRead &= ReadHexSetting(path, "headviewing_test", 1, &settings->test);
+    allRead &= ReadHexSetting(path, "headviewing_multiplier", 35, &settings->multiplier);
+    allRead &= ReadFloatSetting(path, "headviewing_offset", &settings->offset);
     // Added after the other four: files written before it existed read as
     // they always did, with no error line for the missing key.
-    allRead &= ReadOptionalHexSetting("headviewing_source", 0, &settings->source);
+    allRead &= ReadOptionalHexSetting(path, "headviewing_source", 0, &settings->source);
     return allRead;
 }

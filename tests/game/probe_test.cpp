@@ -44,9 +44,8 @@ protected:
 // The file's values as the plugin reads them.
 Settings ReadBack(const std::string& path)
 {
-    ResolveSettingsPathOf(path.c_str());
     Settings settings = {};
-    EXPECT_TRUE(ReadAllSettings(&settings));
+    EXPECT_TRUE(ReadAllSettings(path.c_str(), &settings));
     return settings;
 }
 

@@ -36,6 +36,8 @@ const EditCase kEdits[] = {
     {"section absent", "[Other]\r\nx=1\r\n", "[Other]\r\nx=1\r\n[Settings]\r\nheadviewing_offset=-0.12\r\n"},
     {"section absent, unterminated", "; notes", "; notes\n[Settings]\nheadviewing_offset=-0.12\n"},
     {"empty file", "", "[Settings]\nheadviewing_offset=-0.12\n"},
+    {"the key alone, without =", "[Settings]\r\nheadviewing_offset  \r\nheadviewing_offset=2\r\n",
+     "[Settings]\r\nheadviewing_offset=-0.12\r\nheadviewing_offset=2\r\n"},
     {"value on the last line without a line end", "[Settings]\nheadviewing_offset=3",
      "[Settings]\nheadviewing_offset=-0.12"},
 };

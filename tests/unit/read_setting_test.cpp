@@ -53,10 +53,10 @@ TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
     for (const IniCase& c : cases) {
         Write(c.line);
         int32_t value = 99;
-        EXPECT_EQ(ReadHexSetting("headviewing", -7, &value), c.read) << c.line;
+        EXPECT_EQ(ReadHexSetting(g_settingsPath, "headviewing", -7, &value), c.read) << c.line;
         EXPECT_EQ(value, c.value) << c.line;
         value = 99;
-        EXPECT_EQ(ReadOptionalHexSetting("headviewing", -7, &value), c.readAsOptional) << c.line;
+        EXPECT_EQ(ReadOptionalHexSetting(g_settingsPath, "headviewing", -7, &value), c.readAsOptional) << c.line;
         EXPECT_EQ(value, c.value) << c.line;
     }
 }
@@ -65,19 +65,19 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
 {
     Write("headviewing_offset=-0.25\r\n");
     float value = 9.0f;
-    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
     EXPECT_EQ(value, -0.25f);
 
     Write("headviewing_offset=1.5d2\r\n");
-    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
     EXPECT_EQ(value, 150.0f);
 
     Write("headviewing_offset=1e39\r\n");
-    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value)) << "inside the double range";
+    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value)) << "inside the double range";
     EXPECT_TRUE(isinf(value) && value > 0);
 
     Write("headviewing_offset=1e-60\r\n");
-    EXPECT_TRUE(ReadFloatSetting("headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
     EXPECT_EQ(value, 0.0f);
 
     const char* const failing[] = {"headviewing_offset=abc\r\n", "headviewing_offset=1e400\r\n",
@@ -85,7 +85,7 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
     for (const char* line : failing) {
         Write(line);
         value = 9.0f;
-        EXPECT_FALSE(ReadFloatSetting("headviewing_offset", &value)) << line;
+        EXPECT_FALSE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value)) << line;
         EXPECT_EQ(value, 0.0f) << line;
     }
 }

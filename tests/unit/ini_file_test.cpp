@@ -1,0 +1,177 @@
+// Setting a value in headview.ini as players' editors save it: each edit
+// either reads back through the plugin's own reader as intended, with every
+// other key as before, or is refused with the file left byte for byte.
+#include "probe/ini_file.h"
+#include "probe/ini_text.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+enum class Encoding { kAnsi, kUtf8, kUtf8WithMark, kUtf16LittleEndian, kUtf16BigEndian };
+
+const struct {
+    const char* name;
+    Encoding encoding;
+} kEncodings[] = {{"ANSI", Encoding::kAnsi},
+                  {"UTF-8", Encoding::kUtf8},
+                  {"UTF-8 with BOM", Encoding::kUtf8WithMark},
+                  {"UTF-16 LE with BOM", Encoding::kUtf16LittleEndian},
+                  {"UTF-16 BE with BOM", Encoding::kUtf16BigEndian}};
+
+// `text`, ASCII but for \xE9 (e acute), with LF or CR LF line ends, in
+// `encoding` as an editor saves it.
+std::string Saved(const std::string& text, Encoding encoding, bool crLf)
+{
+    std::string bytes = encoding == Encoding::kUtf8WithMark ? "\xEF\xBB\xBF" : "";
+    bytes += encoding == Encoding::kUtf16LittleEndian ? "\xFF\xFE" : "";
+    bytes += encoding == Encoding::kUtf16BigEndian ? "\xFE\xFF" : "";
+    for (const char c : text) {
+        const std::string character = crLf && c == '\n' ? "\r\n" : std::string(1, c);
+        for (const char unit : character) {
+            if (encoding == Encoding::kUtf16LittleEndian) {
+                bytes += {unit, '\0'};
+            } else if (encoding == Encoding::kUtf16BigEndian) {
+                bytes += {'\0', unit};
+            } else if (unit == '\xE9' && encoding != Encoding::kAnsi) {
+                bytes += "\xC3\xA9";
+            } else {
+                bytes += unit;
+            }
+        }
+    }
+    return bytes;
+}
+
+struct Variant {
+    const char* what;
+    const char* text;
+    bool edited;  // else refused
+};
+
+const Variant kVariants[] = {
+    {"key present", "; r\xE9glages\n[Settings]\nheadviewing=1\nheadviewing_offset=0.5\nheadviewing_multiplier=27\n",
+     true},
+    {"key absent", "; r\xE9glages\n[Settings]\nheadviewing=1\nheadviewing_multiplier=27\n\n[Other]\nx=1\n", true},
+    {"key twice", "[Settings]\nheadviewing_offset=0.5\nheadviewing=1\nheadviewing_offset=0.7\n", true},
+    {"key alone without =, then with", "[Settings]\nheadviewing_offset\nheadviewing=1\nheadviewing_offset=0.5\n",
+     true},
+    {"comment holding ] in the header", "[Settings] ; mine [v2]\nheadviewing=1\nheadviewing_offset=0.5\n", false},
+    {"comment on the value's line", "[Settings]\nheadviewing_offset=0.5 ; centred\nheadviewing=2\n", true},
+};
+
+constexpr const char* kKey = "headviewing_offset";
+constexpr const char* kValue = "-0.3";
+
+std::string FullPath(const char* name)
+{
+    char path[MAX_PATH];
+    GetFullPathNameA(name, MAX_PATH, path, nullptr);
+    return path;
+}
+
+std::string BytesOf(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void Save(const std::string& path, const std::string& bytes)
+{
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+// Each key's text as the plugin's reader returns it, "(absent)" when absent.
+std::vector<std::string> KeyTexts(const std::string& path)
+{
+    std::vector<std::string> texts;
+    for (const char* const key : kSettingKeys) {
+        char text[kSettingTextSize];
+        texts.push_back(ReadSettingText(path.c_str(), key, text) ? text : "(absent)");
+    }
+    return texts;
+}
+
+class IniFileTest : public ::testing::Test {
+protected:
+    void TearDown() override
+    {
+        SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+        RemoveDirectoryA(path_.c_str());
+        DeleteFileA(path_.c_str());
+    }
+
+    // Sets the offset in `bytes` saved as the file; checks that the result
+    // is either the edit read back as intended or a refusal with the bytes
+    // unchanged. Returns whether it was written.
+    bool WriteAndCheck(const std::string& bytes, const std::string& what)
+    {
+        Save(path_, bytes);
+        const std::vector<std::string> before = KeyTexts(path_);
+        std::string error;
+        const bool editable = CheckIniEditable(path_, kKey, "0.0", &error);
+        EXPECT_EQ(BytesOf(path_), bytes) << what << ": the check changes nothing";
+        const bool written = WriteIniValue(path_, kKey, kValue, &error);
+        EXPECT_EQ(editable, written) << what << ": the check before the holds foretells the write";
+        EXPECT_EQ(GetFileAttributesA((path_ + ".probe-new").c_str()), INVALID_FILE_ATTRIBUTES)
+            << what << ": no temporary file is left";
+        std::vector<std::string> expected = before;
+        if (written) {
+            expected[kOffsetKey] = kValue;
+        } else {
+            EXPECT_EQ(BytesOf(path_), bytes) << what << ": refused (" << error << "), byte for byte as it was";
+            EXPECT_FALSE(error.empty()) << what;
+        }
+        EXPECT_EQ(KeyTexts(path_), expected) << what;
+        return written;
+    }
+
+    const std::string path_ = FullPath("probe-edit.ini");
+};
+
+}  // namespace
+
+TEST_F(IniFileTest, EachEncodingAndLineEndIsEditedInPlaceOrRefusedUntouched)
+{
+    for (const auto& encoding : kEncodings) {
+        for (const bool crLf : {false, true}) {
+            for (const Variant& v : kVariants) {
+                const std::string what =
+                    std::string(encoding.name) + (crLf ? ", CR LF, " : ", LF, ") + v.what;
+                EXPECT_EQ(WriteAndCheck(Saved(v.text, encoding.encoding, crLf), what), v.edited) << what;
+                if (v.edited) {
+                    // In the file's own encoding and line ends, every other byte kept.
+                    EXPECT_EQ(BytesOf(path_), Saved(SetIniValue(v.text, kKey, kValue), encoding.encoding, crLf))
+                        << what;
+                }
+            }
+        }
+    }
+}
+
+TEST_F(IniFileTest, WhatCannotBeWrittenBackExactlyIsRefused)
+{
+    const std::string ini = Saved("[Settings]\nheadviewing_offset=0.5\n", Encoding::kUtf16LittleEndian, true);
+    EXPECT_FALSE(WriteAndCheck(ini + "x", "UTF-16 of odd length"));
+    EXPECT_FALSE(WriteAndCheck(ini + std::string("\x00\xD8", 2), "UTF-16 with an unpaired surrogate"));
+
+    Save(path_, "[Settings]\nheadviewing_offset=0.5\n");
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
+    std::string error;
+    EXPECT_FALSE(CheckIniEditable(path_, kKey, "0.0", &error));
+    EXPECT_NE(error.find("read-only"), std::string::npos) << error;
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+
+    DeleteFileA(path_.c_str());
+    ASSERT_TRUE(CreateDirectoryA(path_.c_str(), nullptr));
+    EXPECT_FALSE(CheckIniEditable(path_, kKey, "0.0", &error));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
+}
