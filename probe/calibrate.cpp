@@ -96,9 +96,10 @@ constexpr const char* kLookAhead = "Look straight ahead at the screen and hold s
 constexpr const char* kLookToTheSide =
     "Now turn your head to the left as far as you would to look out of the side window, and hold it there.";
 
-// Reads the file, checks that `key` can be set in it and opens the tracker,
-// all before any head hold: 0 when all is ready, else the exit code, having
-// said why.
+// Reads the file, checks that it can be written and opens the tracker, all
+// before any head hold: 0 when all is ready, else the exit code, having said
+// why. A file whose `key` the probe cannot set safely is named now, and the
+// line to put in by hand is given after the holds.
 int Prepare(const std::string& iniPath, const char* key, const std::string& sampleValue, IniState* ini,
             TrackerView* view)
 {
@@ -107,9 +108,15 @@ int Prepare(const std::string& iniPath, const char* key, const std::string& samp
         return 2;
     }
     std::string error;
-    if (!CheckIniEditable(ini->path, key, sampleValue, &error)) {
+    if (!CheckIniWritable(ini->path, &error)) {
         printf("Cannot change headview.ini: %s.\nNothing was written.\n", error.c_str());
         return 2;
+    }
+    if (!CheckIniEditable(ini->path, key, sampleValue, &error)) {
+        printf(
+            "headview-probe cannot change this headview.ini safely: %s.\nIt will measure all the same and show "
+            "the line to put in by hand.\n",
+            error.c_str());
     }
     return OpenTracker(view) ? 0 : 1;
 }

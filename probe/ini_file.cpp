@@ -67,7 +67,7 @@ bool ReadsAsEdited(const std::string& before, const std::string& after, const st
         const bool wasPresent = ReadSettingText(before.c_str(), other, was);
         const bool isPresent = ReadSettingText(after.c_str(), other, is);
         if (key == other ? (!isPresent || value != is) : (wasPresent != isPresent || strcmp(was, is) != 0)) {
-            *error = std::string("after the edit, ") + other + " would not read as it should";
+            *error = std::string("headview would not read ") + other + (key == other ? " as written" : " as before");
             return false;
         }
     }
@@ -162,11 +162,27 @@ IniState ReadIni(const std::string& path)
     return ini;
 }
 
+bool CheckIniWritable(const std::string& path, std::string* error)
+{
+    if (!IsWritableFile(path, error)) {
+        return false;
+    }
+    const std::string temporary = TemporaryPathFor(path);
+    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE,
+                              nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        *error = SystemError("cannot write " + temporary);
+        return false;
+    }
+    CloseHandle(file);
+    return true;
+}
+
 bool CheckIniEditable(const std::string& path, const std::string& key, const std::string& sampleValue,
                       std::string* error)
 {
     std::string old;
-    if (!IsWritableFile(path, error) || !WriteEditedCopy(path, key, sampleValue, &old, error)) {
+    if (!WriteEditedCopy(path, key, sampleValue, &old, error)) {
         return false;
     }
     DeleteFileA(TemporaryPathFor(path).c_str());

@@ -17,10 +17,15 @@ struct IniState {
 
 IniState ReadIni(const std::string& path);
 
-// Before any head hold: checks that `key` can be set in the file at `path`:
-// a regular file that opens for writing, whose edit with `sampleValue`
-// reads back as written (tried on a temporary copy beside it, then removed).
-// False, with `error` saying why; the file is not touched.
+// Before any head hold: checks that the file at `path` is a regular file
+// that opens for writing, beside which a temporary file can be made. False,
+// with `error` saying why; the file is not touched.
+bool CheckIniWritable(const std::string& path, std::string* error);
+
+// Checks that an edit of `key` to `sampleValue` would read back as written
+// (tried on a temporary copy beside the file, then removed), as
+// WriteIniValue will check. False, with `error` saying why; the file is not
+// touched.
 bool CheckIniEditable(const std::string& path, const std::string& key, const std::string& sampleValue,
                       std::string* error);
 

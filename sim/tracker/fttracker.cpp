@@ -33,6 +33,7 @@ struct Options {
     Style style = Style::kFreetrack;
     DWORD regionBytes = 0;  // 0: the style's own
     double rate = 0.0;      // 0: the style's own
+    int burst = 1;          // poses written one straight after the other at each tick
     double seconds = 0.0;   // 0: until ended
     double sweep = 0.6;
     double period = 4.0;
@@ -73,6 +74,8 @@ void PrintHelp()
         "                       opentrack-noraw  as opentrack, raw fields left zero\n"
         "  --region-bytes N   create the region with N bytes (92 to 256; FreePIE's is 92)\n"
         "  --rate HZ          poses per second, 1000 at most (default 60; opentrack 250)\n"
+        "  --burst N          write N poses one straight after the other at each tick, as a\n"
+        "                     tracker that catches up after a stall (default 1)\n"
         "  --seconds S        stop after S seconds (default: run until ended with Ctrl+C)\n"
         "  --sweep A          turn the head left and right, yaw from -A to +A radians\n"
         "                     (default 0.6, about 34 degrees)\n"
@@ -129,7 +132,7 @@ bool FinishOptions(Options* options)
     if (options->jitter < 0.0) {
         options->jitter = opentrack ? kOpentrackJitter : 0.0;
     }
-    return options->rate > 0.0 && options->rate <= 1000.0 && options->period > 0.0 &&
+    return options->rate > 0.0 && options->rate <= 1000.0 && options->burst >= 1 && options->period > 0.0 &&
            options->regionBytes >= sizeof(FTPose) && options->regionBytes <= sizeof(FTRegion);
 }
 
@@ -158,6 +161,8 @@ bool ParseOptions(int argc, char** argv, Options* options)
             options->regionBytes = static_cast<DWORD>(atoi(value));
         } else if (arg == "--rate") {
             options->rate = atof(value);
+        } else if (arg == "--burst") {
+            options->burst = atoi(value);
         } else if (arg == "--seconds") {
             options->seconds = atof(value);
         } else if (arg == "--sweep") {
@@ -372,12 +377,16 @@ int main(int argc, char** argv)
     for (unsigned long writes = 0;; ++writes) {
         const double elapsed = SecondsSince(start);
         if (opentrack) {
-            MoveHead(options, elapsed, &head);
-            WriteOpentrackPose(options, &head, counter++, &region->pose);
+            for (int i = 0; i < options.burst; ++i) {
+                MoveHead(options, elapsed, &head);
+                WriteOpentrackPose(options, &head, counter++, &region->pose);
+            }
         } else if (!options.fixedPose || writes == 0) {
             WaitForSingleObject(mutex, INFINITE);
-            MoveHead(options, elapsed, &head);
-            WriteFreetrackPose(options, head, &region->pose);
+            for (int i = 0; i < options.burst; ++i) {
+                MoveHead(options, elapsed, &head);
+                WriteFreetrackPose(options, head, &region->pose);
+            }
             if (ready != nullptr && writes == 0 && options.holdMs > 0) {
                 SetEvent(ready);  // the mutex is held from now on for --hold-ms
             }

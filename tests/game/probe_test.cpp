@@ -1,10 +1,12 @@
 // headview-probe against the synthetic tracker's styles, as a separate
 // process: its verdicts, and the values it writes into headview.ini, read
 // back through the plugin's own settings reader.
+#include "probe/ini_file.h"
 #include "settings/settings.h"
 #include "tests/support/probe_run.h"
 #include "tests/support/tracker_fixture.h"
 
+#include <stdlib.h>
 #include <string.h>
 
 #include <string>
@@ -96,6 +98,12 @@ TEST_F(ProbeTest, EachVerdict)
     }
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni) << "watching writes nothing";
 
+    // An offset beyond the float range: no heading the plugin would send is finite.
+    WriteIni(Replaced(kIni, "HeadViewing_Offset = 0.5", "headviewing_offset=1e39"));
+    EXPECT_EQ(Probe("--seconds 2"), 1u);
+    EXPECT_TRUE(Printed("The camera can never move")) << output_;
+    EXPECT_TRUE(Printed("headviewing_offset=1e39 reads as inf")) << output_;
+
     // The same raw-zero tracker, with a file that follows the raw yaw.
     WriteIni(Replaced(kIni, "headviewing_source=1", "headviewing_source=0"));
     Restart("--style opentrack-noraw --period 1");
@@ -158,6 +166,90 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     SetFileAttributesA(GamePath("headview.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni) << "left byte for byte";
 
+    // A file the platform reader sees no Settings section in: measured, then
+    // refused with the line to put in by hand.
+    const std::string hidden = Replaced(kIni, "[Settings]", "[Settings] ; mine [v2]");
+    WriteIni(hidden);
+    EXPECT_EQ(Probe("--centre"), 2u) << output_;
+    EXPECT_TRUE(Printed("cannot change this headview.ini safely")) << output_;
+    EXPECT_TRUE(Printed("put this line in it")) << output_;
+    EXPECT_TRUE(Printed("  headviewing_offset=-0.42")) << output_;  // the raw yaw: the reader sees no source
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), hidden) << "left byte for byte";
+
+    // A folder in the file's place: said at once, before any hold.
+    DeleteFileA(GamePath("headview.ini").c_str());
+    ASSERT_TRUE(CreateDirectoryA(GamePath("headview.ini").c_str(), nullptr));
+    EXPECT_EQ(Probe("--gain 90"), 2u) << output_;
+    EXPECT_TRUE(Printed("is a folder")) << output_;
+    EXPECT_FALSE(Printed("Press Enter")) << output_;
+
     EXPECT_EQ(Probe("--gain 0"), 2u) << "bad usage";
     EXPECT_EQ(Probe("--seconds 601"), 2u);
+}
+
+TEST_F(ProbeTest, AWatchingProbeLeavesTheDeadTrackersHalfPoseOutOfTheCamera)
+{
+    WriteIni(kShowRawYaw);
+    StartPlugin();
+    EXPECT_EQ(FrameHeading(), 0.0f);
+    ProbeRun run;
+    ASSERT_TRUE(StartProbe("--seconds 4 --ini \"" + GamePath("headview.ini") + "\"", &run));
+    ASSERT_TRUE(ReadUntil(&run, "Watching")) << run.text;
+    HANDLE dying = StartProgram("fttracker.exe", "--pose 9:0.7 --die-holding");
+    ASSERT_NE(dying, nullptr);
+    EXPECT_EQ(WaitForExit(dying, 10000), 0u);
+    CloseHandle(dying);
+    // The probe polls meanwhile: the abandoned mutex must reach the plugin.
+    for (int frame = 0; frame < 100; ++frame) {
+        Sleep(10);
+        ASSERT_EQ(FrameHeading(), 0.0f) << "frame " << frame << ": the half-written pose is never taken";
+    }
+    FinishProbe(&run);
+}
+
+TEST_F(ProbeTest, TheRateIsWhatTheTrackerPublishedNotWhatThePollsSaw)
+{
+    WriteIni(kIni);
+    Restart("--style opentrack --burst 4");  // four poses at each 4 ms tick: no poll sees them one by one
+    RegionPeek peek;
+    ASSERT_TRUE(peek.Open());
+    const int32_t first = peek.region->pose.frameCounter;
+    const LARGE_INTEGER start = Now();
+    EXPECT_EQ(Probe("--seconds 3"), 0u) << output_;
+    const double published =
+        (peek.region->pose.frameCounter - first) / (MillisecondsSince(start) / 1000.0);
+    const size_t at = output_.find("Your tracker works: ");
+    ASSERT_NE(at, std::string::npos) << output_;
+    const double reported = atof(output_.c_str() + at + strlen("Your tracker works: "));
+    EXPECT_NEAR(reported / published, 1.0, 0.15) << output_;
+}
+
+TEST_F(ProbeTest, EveryReplacementLandsBesideAGameRereadingTheFile)
+{
+    WriteIni("[Settings]\r\nheadviewing=1\r\nheadviewing_test=1\r\nheadviewing_multiplier=27\r\n"
+             "headviewing_offset=0.0\r\n");
+    const std::string folder = gameDir_.substr(0, gameDir_.size() - 1);  // a trailing \ would escape the quote
+    HANDLE game = StartProgram("headview-game.exe", "--quiet --frames 100000 --frame-ms 16 --game-dir \"" + folder + "\"");
+    ASSERT_NE(game, nullptr);
+    for (int wait = 0; wait < 200 && CountLogMessages("FTCreateMapping: Mapping opened.") == 0; ++wait) {
+        Sleep(50);
+    }
+    ASSERT_EQ(CountLogMessages("FTCreateMapping: Mapping opened."), 1u) << "the game runs frames";
+    int landed = 0;
+    for (int i = 0; i < 200; ++i) {
+        const std::string value = std::to_string(i) + ".5";
+        const std::string before = ReadFileBytes(GamePath("headview.ini"));
+        std::string error;
+        if (WriteIniValue(GamePath("headview.ini"), "headviewing_offset", value, &error)) {
+            ++landed;
+            EXPECT_EQ(ReadBack(GamePath("headview.ini")).offset, i + 0.5f);
+        } else {
+            EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), before) << error;
+        }
+    }
+    StopProgram(game);
+    EXPECT_EQ(landed, 200);
+    EXPECT_EQ(CountLogMessages("headview: (Error) could not find ini file!"), 0u) << "the file was always there";
+    EXPECT_EQ(CountLogMessages("headview: (Error) reading settings from ini file!"), 0u) << "and always whole";
+    EXPECT_EQ(GetFileAttributesA(GamePath("headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
 }

@@ -13,20 +13,6 @@
 
 namespace {
 
-LARGE_INTEGER Now()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
-}
-
-double MillisecondsSince(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER frequency;
-    QueryPerformanceFrequency(&frequency);
-    return 1000.0 * static_cast<double>(Now().QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
 double Median(std::vector<double> values)
 {
     if (values.empty()) {

@@ -19,6 +19,20 @@
 constexpr const char* kShowRawYaw =
     "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=1\nheadviewing_offset=0\n";
 
+inline LARGE_INTEGER Now()
+{
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now;
+}
+
+inline double MillisecondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return 1000.0 * static_cast<double>(Now().QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
 // The region as seen from the test, beside the plugin's own view. The view
 // covers the whole section, at least a page, so a region created smaller
 // than 256 bytes reads as 256 all the same.

@@ -117,6 +117,7 @@ protected:
         Save(path_, bytes);
         const std::vector<std::string> before = KeyTexts(path_);
         std::string error;
+        EXPECT_TRUE(CheckIniWritable(path_, &error)) << what << ": " << error;
         const bool editable = CheckIniEditable(path_, kKey, "0.0", &error);
         EXPECT_EQ(BytesOf(path_), bytes) << what << ": the check changes nothing";
         const bool written = WriteIniValue(path_, kKey, kValue, &error);
@@ -166,12 +167,12 @@ TEST_F(IniFileTest, WhatCannotBeWrittenBackExactlyIsRefused)
     Save(path_, "[Settings]\nheadviewing_offset=0.5\n");
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     std::string error;
-    EXPECT_FALSE(CheckIniEditable(path_, kKey, "0.0", &error));
+    EXPECT_FALSE(CheckIniWritable(path_, &error));
     EXPECT_NE(error.find("read-only"), std::string::npos) << error;
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
 
     DeleteFileA(path_.c_str());
     ASSERT_TRUE(CreateDirectoryA(path_.c_str(), nullptr));
-    EXPECT_FALSE(CheckIniEditable(path_, kKey, "0.0", &error));
+    EXPECT_FALSE(CheckIniWritable(path_, &error));
     EXPECT_NE(error.find("folder"), std::string::npos) << error;
 }
