@@ -1,6 +1,8 @@
 #include "probe/calibrate.h"
 
+#include "probe/advice.h"
 #include "probe/ini_file.h"
+#include "probe/ini_report.h"
 #include "probe/pose_sampling.h"
 #include "probe/value_text.h"
 
@@ -22,10 +24,10 @@ bool NeedIni(const IniState& ini)
     if (ini.exists) {
         return true;
     }
-    printf(
-        "No headview.ini at %s.\nRun this from the game's folder, where headview.ini belongs, or give its place "
-        "with --ini.\n",
-        ini.path.c_str());
+    printf("No headview.ini at %s.\n", ini.path.c_str());
+    if (!PrintNearMissIni(ini.path)) {
+        printf("Run this from the game's folder, where headview.ini belongs, or give its place with --ini.\n");
+    }
     return false;
 }
 
@@ -34,9 +36,8 @@ bool OpenTracker(TrackerView* view)
     if (OpenTrackerView(view)) {
         return true;
     }
-    printf(
-        "No tracker is publishing FreeTrack data: start your head tracker and turn on its FreeTrack output.\n"
-        "Nothing was written.\n");
+    PrintRecommendation(Recommend(Situation::kNoTracker, 0));
+    printf("Nothing was written.\n");
     return false;
 }
 
@@ -54,14 +55,18 @@ bool Ask(const char* request)
 }
 
 // The mean yaw of a one-second hold; false, having said why, when the hold
-// gave no poses or the head moved.
+// gave no poses, the head moved, or the yaw followed cannot measure
+// anything (the advice says what to change).
 bool MeasureHold(const TrackerView& view, int32_t source, double* yaw)
 {
-    const YawStats stats = SampleHold(view, source, kHoldSeconds);
-    if (stats.count == 0) {
-        printf("No new head positions arrived: is the tracker running, and can it see you?\nNothing was written.\n");
+    const YawPair yaws = SampleHold(view, kHoldSeconds);
+    const Recommendation advice = Recommend(JudgeTracker(true, yaws), source);
+    if (advice.measuresNothing) {
+        PrintRecommendation(advice);
+        printf("Nothing was written.\n");
         return false;
     }
+    const YawStats& stats = SteeringYawStats(yaws, source);
     if (!isfinite(stats.sum)) {
         printf("The tracker's yaw is not a number. Nothing was written.\n");
         return false;

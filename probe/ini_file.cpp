@@ -156,7 +156,7 @@ IniState ReadIni(const std::string& path)
     ini.allRead = ini.exists && ReadAllSettings(full, &ini.settings);
     for (int key = 0; ini.exists && key < kSettingKeyCount; ++key) {
         char text[kSettingTextSize];
-        ReadSettingText(full, kSettingKeys[key], text);
+        ini.present[key] = ReadSettingText(full, kSettingKeys[key], text);
         ini.texts[key] = text;
     }
     return ini;

@@ -13,6 +13,7 @@ struct IniState {
     Settings settings;  // what the plugin reads; all 0 when the file is missing
     bool allRead;       // false: the plugin logs a reading error
     std::string texts[kSettingKeyCount];  // each key's text as the reader returns it; empty when absent
+    bool present[kSettingKeyCount];       // the key is in the file
 };
 
 IniState ReadIni(const std::string& path);

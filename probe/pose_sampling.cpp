@@ -1,7 +1,5 @@
 #include "probe/pose_sampling.h"
 
-#include "plugin/heading.h"
-
 #include <math.h>
 
 Clock StartClock()
@@ -68,9 +66,31 @@ int64_t TrackCounter(CounterTrack* track, int32_t counter)
     return advanced;
 }
 
-YawStats SampleHold(const TrackerView& view, int32_t source, double seconds)
+void AddPoseYaws(YawPair* yaws, const FTPose& pose)
 {
-    YawStats stats = {};
+    const bool first = yaws->count == 0;
+    ++yaws->count;
+    AddYaw(&yaws->processed, pose.yaw);
+    AddYaw(&yaws->raw, pose.rawYaw);
+    yaws->rawAlwaysZero = (first || yaws->rawAlwaysZero) && pose.rawYaw == 0.0f;
+    yaws->processedAlwaysZero = (first || yaws->processedAlwaysZero) && pose.yaw == 0.0f;
+    yaws->sameEveryPose = (first || yaws->sameEveryPose) && pose.rawYaw == pose.yaw;
+    yaws->rawMinusProcessed += static_cast<double>(pose.rawYaw) - pose.yaw;
+}
+
+const YawStats& SteeringYawStats(const YawPair& yaws, int32_t source)
+{
+    return source == 1 ? yaws.processed : yaws.raw;
+}
+
+double RawYawBias(const YawPair& yaws)
+{
+    return yaws.count > 0 ? yaws.rawMinusProcessed / yaws.count : 0.0;
+}
+
+YawPair SampleHold(const TrackerView& view, double seconds)
+{
+    YawPair yaws = {};
     FTPose pose = {};
     CopyPoseWithoutLocking(view, &pose);
     CounterTrack counter = StartCounterTrack(pose.frameCounter);
@@ -78,8 +98,8 @@ YawStats SampleHold(const TrackerView& view, int32_t source, double seconds)
     while (SecondsSince(clock) < seconds) {
         Sleep(1);
         if (CopyPoseWithoutLocking(view, &pose) && TrackCounter(&counter, pose.frameCounter) > 0) {
-            AddYaw(&stats, SteeringYaw(pose, source));
+            AddPoseYaws(&yaws, pose);
         }
     }
-    return stats;
+    return yaws;
 }

@@ -29,6 +29,20 @@ double YawJitter(const YawStats& stats);
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
+// Both yaws a tracker publishes, over the new poses seen.
+struct YawPair {
+    int count;
+    YawStats processed, raw;
+    bool rawAlwaysZero, processedAlwaysZero;
+    bool sameEveryPose;        // the tracker publishes one yaw twice
+    double rawMinusProcessed;  // summed over the poses
+};
+void AddPoseYaws(YawPair* yaws, const FTPose& pose);
+// The yaw steering follows with `source`.
+const YawStats& SteeringYawStats(const YawPair& yaws, int32_t source);
+// How far the raw yaw sits off the processed one, on average.
+double RawYawBias(const YawPair& yaws);
+
 // The poses a tracker published, from how far its frame counter advanced
 // between two readings, however many of them the probe happened to see.
 struct CounterTrack {
@@ -42,5 +56,5 @@ CounterTrack StartCounterTrack(int32_t counter);
 // and not a pose.
 int64_t TrackCounter(CounterTrack* track, int32_t counter);
 
-// Watches for `seconds` and gathers the chosen yaw of every new pose.
-YawStats SampleHold(const TrackerView& view, int32_t source, double seconds);
+// Watches for `seconds` and gathers both yaws of every new pose.
+YawPair SampleHold(const TrackerView& view, double seconds);

@@ -1,7 +1,11 @@
 #include "probe/watch.h"
 
 #include "plugin/heading.h"
+#include "probe/advice.h"
+#include "probe/folder_check.h"
 #include "probe/ini_file.h"
+#include "probe/ini_report.h"
+#include "probe/log_report.h"
 #include "probe/pose_sampling.h"
 #include "probe/value_text.h"
 
@@ -12,20 +16,17 @@ namespace {
 
 constexpr double kLineEverySeconds = 0.25;
 constexpr double kStallSeconds = 1.0;
+constexpr double kNoTrackerAfterSeconds = 1.0;
 constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;  // a yaw that moved less stood still
 
 struct Watch {
     IniState ini;
-    bool cameraOn;  // the file exists and headviewing is 1
-    bool found;     // FT_SharedMem was there
-    int poses;      // new poses seen
-    int64_t published;  // poses the tracker published, from its frame counter
+    bool cameraOn;          // the file exists and headviewing is 1
+    bool found;             // FT_SharedMem was there
+    YawPair yaws;           // the new poses seen
+    int64_t published;      // poses the tracker published, from its frame counter
     double watchedSeconds;  // since the tracker was found
     double longestStall;
-    YawStats yaw, rawYaw;
-    bool rawAlwaysZero = true;
-    bool rawAlwaysYaw = true;  // the tracker publishes one yaw twice
-    double rawMinusYaw;        // summed over the poses
     bool headingSeen;
     float headingMin, headingMax;
 };
@@ -36,11 +37,14 @@ bool IsConsole()
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
-void PrintSettings(const IniState& ini)
+// The file, the folder around it and the log; true when something there
+// stops the camera or needs fixing.
+bool PrintSetUp(const IniState& ini)
 {
     if (!ini.exists) {
         printf("No headview.ini at %s: headview keeps the camera off.\n", ini.path.c_str());
-        return;
+        PrintNearMissIni(ini.path);
+        return true;
     }
     const Settings& s = ini.settings;
     printf(
@@ -48,6 +52,10 @@ void PrintSettings(const IniState& ini)
         "(headviewing_multiplier=%s)\n",
         ini.path.c_str(), s.source == 1 ? "processed" : "raw", s.source, static_cast<double>(s.offset), s.multiplier,
         FormatHexValue(s.multiplier).c_str());
+    const bool unreadable = PrintUnreadableKeys(ini);
+    const bool missing = PrintMissingBesideIni(ini.path);
+    PrintLogReport(FolderOf(ini.path) + "headview.log");
+    return unreadable || missing;
 }
 
 // The heading the plugin would send for this pose; false when none.
@@ -59,12 +67,7 @@ bool CameraHeading(const Watch& w, const FTPose& pose, float* heading)
 
 void AddPose(Watch* w, const FTPose& pose)
 {
-    ++w->poses;
-    AddYaw(&w->yaw, pose.yaw);
-    AddYaw(&w->rawYaw, pose.rawYaw);
-    w->rawAlwaysZero = w->rawAlwaysZero && pose.rawYaw == 0.0f;
-    w->rawAlwaysYaw = w->rawAlwaysYaw && pose.rawYaw == pose.yaw;
-    w->rawMinusYaw += static_cast<double>(pose.rawYaw) - pose.yaw;
+    AddPoseYaws(&w->yaws, pose);
     float heading = 0.0f;
     if (CameraHeading(*w, pose, &heading)) {
         w->headingMin = w->headingSeen ? fminf(w->headingMin, heading) : heading;
@@ -86,6 +89,25 @@ void PrintLiveLine(const Watch& w, const FTPose& pose, double posesPerSecond, bo
     fflush(stdout);
 }
 
+// Until a tracker appears: false while there is none, having said so once
+// after the first second.
+bool FindTracker(TrackerView* view, double now, bool* toldNone)
+{
+    if (OpenTrackerView(view)) {
+        if (*toldNone) {
+            printf("A tracker's FreeTrack data appeared: watching it.\n");
+        }
+        return true;
+    }
+    if (!*toldNone && now >= kNoTrackerAfterSeconds) {
+        printf("No tracker is publishing FreeTrack data yet: start your head tracker and turn on its\n"
+               "FreeTrack output. The probe keeps watching.\n");
+        fflush(stdout);
+        *toldNone = true;
+    }
+    return false;
+}
+
 void WatchPoses(Watch* w, int seconds)
 {
     const bool console = IsConsole();
@@ -95,10 +117,10 @@ void WatchPoses(Watch* w, int seconds)
     int64_t publishedAtLine = 0;
     CounterTrack counter = {};
     FTPose pose = {};
+    bool toldNone = false;
     for (double now = 0.0; now < seconds; now = SecondsSince(clock)) {
         if (!w->found) {
-            // The tracker may be started while the probe watches.
-            w->found = OpenTrackerView(&view);
+            w->found = FindTracker(&view, now, &toldNone);
             if (!w->found) {
                 Sleep(100);
                 continue;
@@ -159,9 +181,6 @@ bool PrintSettingsAdvice(const Watch& w)
             "headview reads headview.ini again on every frame (headviewing_test is 1 or missing): fine while\n"
             "tuning; for play, put this line in headview.ini:\n  headviewing_test=0\n");
     }
-    if (!w.ini.allRead) {
-        printf("A value in headview.ini cannot be read and takes its default: check headview.log.\n");
-    }
     return stops;
 }
 
@@ -184,36 +203,38 @@ void PrintFrozenCamera(const IniState& ini)
     }
 }
 
-int PrintVerdict(const Watch& w, int seconds)
+// How the raw yaw differs from the processed one, when both are filled.
+void PrintYawDetails(const YawPair& yaws)
+{
+    printf(
+        "The raw yaw sits %.1f degrees off the processed yaw, and shakes by %.2f degrees from one\n"
+        "head position to the next where the processed yaw shakes by %.2f.\n",
+        fabs(RawYawBias(yaws)) * kDegreesPerRadian, YawJitter(yaws.raw) * kDegreesPerRadian,
+        YawJitter(yaws.processed) * kDegreesPerRadian);
+}
+
+int PrintVerdict(const Watch& w, bool setUpToFix)
 {
     printf("\n");
-    if (!w.found) {
-        printf(
-            "No tracker is publishing FreeTrack data. Start your head tracker, turn on its FreeTrack\n"
-            "output, and run this again.\n");
+    const Situation situation = JudgeTracker(w.found, w.yaws);
+    const Recommendation advice = Recommend(situation, w.ini.settings.source);
+    if (situation == Situation::kNoTracker || situation == Situation::kNoPoses ||
+        situation == Situation::kOnlyZeros) {
+        PrintRecommendation(advice);
         return 1;
     }
-    if (w.poses == 0 || w.longestStall >= kStallSeconds) {
+    if (w.longestStall >= kStallSeconds) {
         printf(
             "Your tracker's data is there, but no new head positions arrived for %.1f seconds: the tracker\n"
-            "is paused, or it cannot find your face or markers (look at its camera view). If no tracker\n"
-            "runs, the game made this empty data itself: start the tracker.\n",
-            w.poses == 0 ? static_cast<double>(seconds) : w.longestStall);
+            "is paused, or it cannot find your face or markers (look at its camera view).\n",
+            w.longestStall);
         return 1;
     }
     if (w.cameraOn && !w.headingSeen) {
         PrintFrozenCamera(w.ini);
         return 1;
     }
-    const bool yawMoved = YawSpread(w.yaw) >= kMovedRadians;
-    const bool rawMoved = YawSpread(w.rawYaw) >= kMovedRadians;
-    if (w.rawAlwaysZero && yawMoved && w.ini.settings.source != 1) {
-        printf(
-            "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera\n"
-            "would not turn. Put this line in headview.ini, under [Settings]:\n  headviewing_source=1\n");
-        return 1;
-    }
-    if (!yawMoved && !rawMoved) {
+    if (YawSpread(w.yaws.processed) < kMovedRadians && YawSpread(w.yaws.raw) < kMovedRadians) {
         printf(
             "Nothing moved while the probe watched. Turn your head left and right while it watches,\n"
             "and run it again.\n");
@@ -225,30 +246,24 @@ int PrintVerdict(const Watch& w, int seconds)
         printf("The camera would have turned between %+.1f and %+.1f degrees.\n", static_cast<double>(w.headingMin),
                static_cast<double>(w.headingMax));
     }
-    if (w.rawAlwaysYaw) {
-        printf("Both yaws are the same: headviewing_source makes no difference with this tracker.\n");
-    } else if (yawMoved && rawMoved) {
-        const double apart = w.rawMinusYaw / w.poses * kDegreesPerRadian;
-        printf(
-            "The raw yaw sits %.1f degrees off the processed yaw, and shakes by %.2f degrees from one\n"
-            "head position to the next where the processed yaw shakes by %.2f.\n"
-            "headviewing_source=1 follows the processed yaw, with your tracker's own centring,\n"
-            "smoothing and curves; headviewing_source=0 follows the raw yaw.\n",
-            fabs(apart), YawJitter(w.rawYaw) * kDegreesPerRadian, YawJitter(w.yaw) * kDegreesPerRadian);
+    if (situation == Situation::kRawOffOrShaky || situation == Situation::kYawsAgree) {
+        PrintYawDetails(w.yaws);
     }
-    return PrintSettingsAdvice(w) ? 1 : 0;
+    PrintRecommendation(advice);
+    const bool stops = PrintSettingsAdvice(w);
+    return advice.toFix || stops || setUpToFix ? 1 : 0;
 }
 
 }  // namespace
 
 int RunWatch(const std::string& iniPath, int seconds)
 {
-    Watch w = {};  // zero but for the two flags that start true
+    Watch w = {};
     w.ini = ReadIni(iniPath);
     w.cameraOn = w.ini.exists && w.ini.settings.enabled == 1;
-    PrintSettings(w.ini);
+    const bool setUpToFix = PrintSetUp(w.ini);
     printf("Watching the tracker for %d seconds: turn your head left and right.\n", seconds);
     fflush(stdout);
     WatchPoses(&w, seconds);
-    return PrintVerdict(w, seconds);
+    return PrintVerdict(w, setUpToFix);
 }

@@ -20,6 +20,14 @@ const std::string kIni =
 
 class ProbeTest : public TrackerTest {
 protected:
+    // A game folder as players have it: the plugin and the script hook beside headview.ini.
+    void SetUp() override
+    {
+        TrackerTest::SetUp();
+        WriteFileBytes(GamePath("headview.asi"), "");
+        WriteFileBytes(GamePath("ScriptHookV.dll"), "");
+    }
+
     // Runs the probe to its end, pressing Enter at each prompt; returns its exit code.
     DWORD Probe(const std::string& arguments)
     {
