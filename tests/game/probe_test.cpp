@@ -261,3 +261,29 @@ TEST_F(ProbeTest, EveryReplacementLandsBesideAGameRereadingTheFile)
     EXPECT_EQ(CountLogMessages("headview: (Error) reading settings from ini file!"), 0u) << "and always whole";
     EXPECT_EQ(GetFileAttributesA(GamePath("headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
 }
+
+TEST_F(ProbeTest, NoTrackerIsSaidAtOnceAndOneStartedLaterIsTakenUp)
+{
+    WriteIni(kIni);
+    // A log past 10 MB whose last run found no tracker at start.
+    const std::string earlier = "[08.12.2026 19:00:00.000] headview: (Error) reading settings from ini file!\r\n";
+    std::string log;
+    while (log.size() <= 10 * 1024 * 1024) {
+        log += earlier;
+    }
+    log += "[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n"
+           "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n";
+    WriteFileBytes(GamePath("headview.log"), log);
+    ProbeRun run;
+    ASSERT_TRUE(StartProbe("--seconds 6 --ini \"" + GamePath("headview.ini") + "\"", &run));
+    ASSERT_TRUE(ReadUntil(&run, "The probe keeps watching")) << run.text;
+    EXPECT_EQ(WaitForSingleObject(run.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "said while it watches";
+    Restart("--style opentrack --period 1");
+    EXPECT_EQ(FinishProbe(&run), 0u) << run.text;
+    output_ = run.text;
+    EXPECT_TRUE(Printed("A tracker's FreeTrack data appeared")) << output_;
+    EXPECT_TRUE(Printed("Your tracker works")) << output_;
+    EXPECT_TRUE(Printed("no tracker was running, so headview made")) << output_;
+    EXPECT_FALSE(Printed("could not be read")) << "the earlier run's errors are not this run's";
+    EXPECT_TRUE(Printed("headview.log is 10.0 MB")) << output_;
+}

@@ -187,3 +187,28 @@ INSTANTIATE_TEST_SUITE_P(RealTrackers, SmallRegionTest,
                              return std::to_string(info.param.bytes) + "Bytes" +
                                     (info.param.trackerFirst ? "TrackerFirst" : "PluginFirst");
                          });
+
+TEST_F(TrackerTest, TheShippedFileTurnsTheCameraWithEveryStyle)
+{
+    // FreePIE's 92-byte region first, made before the game starts.
+    const char* const styles[] = {"--style opentrack-noraw --region-bytes 92", "--style freetrack",
+                                  "--style opentrack", "--style opentrack-noraw"};
+    WriteIni(ReadFileBytes(ProgramDir() + "headview-example.ini"));
+    for (const char* style : styles) {
+        StopProgram(tracker_);
+        tracker_ = StartTracker(std::string(style) + " --period 1");
+        ASSERT_NE(tracker_, nullptr) << style;
+        if (style == styles[0]) {
+            StartPlugin();
+        }
+        float lowest = INFINITY, highest = -INFINITY;
+        for (int frame = 0; frame < 60; ++frame) {
+            Sleep(5);
+            const float heading = FrameHeading();
+            ASSERT_TRUE(isfinite(heading)) << style;
+            lowest = fminf(lowest, heading);
+            highest = fmaxf(highest, heading);
+        }
+        EXPECT_GT(highest - lowest, 10.0f) << style << ": the camera follows the head";
+    }
+}
