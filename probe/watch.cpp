@@ -159,10 +159,10 @@ bool PrintSettingsAdvice(const Watch& w)
 {
     const Settings& s = w.ini.settings;
     if (!w.ini.exists) {
-        printf(
-            "But headview.ini was not found at %s, so headview keeps the camera off.\n"
-            "Run this from the game's folder where headview.ini belongs, or give its place with --ini.\n",
-            w.ini.path.c_str());
+        printf("But headview.ini was not found at %s, so headview keeps the camera off.\n", w.ini.path.c_str());
+        if (FindNearMissIni(w.ini.path).empty()) {
+            printf("Run this from the game's folder where headview.ini belongs, or give its place with --ini.\n");
+        }
         return true;
     }
     bool stops = false;
@@ -176,7 +176,7 @@ bool PrintSettingsAdvice(const Watch& w)
         printf("But a gain of 0 holds the camera straight ahead. For example:\n  headviewing_multiplier=39\n");
         stops = true;
     }
-    if (s.test == 1) {
+    if (s.test == 1 && w.ini.present[kTestKey]) {  // a missing key was named already
         printf(
             "headview reads headview.ini again on every frame (headviewing_test is 1 or missing): fine while\n"
             "tuning; for play, put this line in headview.ini:\n  headviewing_test=0\n");
@@ -249,7 +249,9 @@ int PrintVerdict(const Watch& w, bool setUpToFix)
     if (situation == Situation::kRawOffOrShaky || situation == Situation::kYawsAgree) {
         PrintYawDetails(w.yaws);
     }
-    PrintRecommendation(advice);
+    if (w.ini.exists) {  // no lines to put in a file that is not there
+        PrintRecommendation(advice);
+    }
     const bool stops = PrintSettingsAdvice(w);
     return advice.toFix || stops || setUpToFix ? 1 : 0;
 }

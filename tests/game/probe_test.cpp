@@ -174,6 +174,17 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     SetFileAttributesA(GamePath("headview.ini").c_str(), FILE_ATTRIBUTE_NORMAL);
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni) << "left byte for byte";
 
+    // Following a raw yaw the tracker leaves at zero: nothing to measure.
+    const std::string raw = Replaced(kIni, "headviewing_source=1", "headviewing_source=0");
+    WriteIni(raw);
+    Restart("--style opentrack-noraw --jitter 0 --pose 1:0.3");
+    for (const char* use : {"--centre", "--gain 90"}) {
+        EXPECT_EQ(Probe(use), 1u) << output_;
+        EXPECT_TRUE(Printed("  headviewing_source=1")) << use << ": " << output_;
+        EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw) << use;
+    }
+    Restart("--style opentrack --jitter 0 --pose 1:0.3");
+
     // A file the platform reader sees no Settings section in: measured, then
     // refused with the line to put in by hand.
     const std::string hidden = Replaced(kIni, "[Settings]", "[Settings] ; mine [v2]");
