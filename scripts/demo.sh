@@ -16,6 +16,8 @@ start_wine "$build"
 game=$build/demo-game
 rm -rf "$game"
 mkdir -p "$game"
+# A game folder as players have it: the script hook and the plugin beside headview.ini.
+cp "$build/bin/ScriptHookV.dll" "$build/bin/headview.asi" "$game/"
 # The shipped settings, but re-read every frame so that the live edit shows.
 sed 's/^headviewing_test=0/headviewing_test=1/' "$root/release/headview.ini" >"$game/headview.ini"
 sed -e 's/^headviewing_multiplier=.*/headviewing_multiplier=1C/' -e 's/^headviewing_offset=.*/headviewing_offset=0.2/' \
@@ -28,17 +30,22 @@ A synthetic tracker turns the player's head left and right (raw yaw in radians,
 +-0.6, one sweep every 3 s). The game runs 60 frames a second:
   frames   1- 59  the character is on foot: headview leaves the camera alone
   frames  60-359  in a vehicle: the camera heading follows the head,
-                  heading = (offset + raw yaw) x gain, gain 0x39 = 57 (radians to degrees)
+                  heading = (offset + yaw) x gain, gain 0x39 = 57 (radians to degrees);
+                  the shipped file follows the processed yaw, which this
+                  tracker publishes equal to the raw yaw
   frame  210      headview.ini is edited while the game runs: gain 0x1C = 28, offset 0.2
   frames 360-420  on foot again: no more camera calls
 TXT
-wine "$build/bin/fttracker.exe" --rate 60 --sweep 0.6 --period 3 --seconds 9 >"$build/demo-tracker.txt" 2>&1 &
+# The tracker runs until the game has ended.
+wine "$build/bin/fttracker.exe" --rate 60 --sweep 0.6 --period 3 >"$build/demo-tracker.txt" 2>&1 &
 tracker=$!
 sleep 1
 wine "$build/bin/headview-game.exe" --game-dir "$(winepath -w "$game")" --frames 420 --frame-ms 16 \
+    --hook "$(winepath -w "$game/ScriptHookV.dll")" --plugin "$(winepath -w "$game/headview.asi")" \
     --vehicle 60:359 --ini-at "210:$(winepath -w "$game/headview-edited.ini")" --print-every 15 \
     --chart "$(winepath -w "$build/headview-demo.svg")"
-wait "$tracker" || true
+kill "$tracker" 2>/dev/null || true
+wait "$tracker" 2>/dev/null || true
 
 echo
 echo "=== the tracker's view ==="
