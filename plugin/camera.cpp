@@ -1,6 +1,6 @@
 #include "plugin/camera.h"
 
-#include "plugin/heading.h"
+#include "settings/heading.h"
 #include "plugin/host/natives.h"
 #include "plugin/native_call.h"
 #include "settings/settings.h"

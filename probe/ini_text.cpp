@@ -13,7 +13,7 @@ struct Line {
     size_t next;   // the first byte of the next line
 };
 
-bool IsBlank(char c)
+bool IsSpaceOrTab(char c)
 {
     return c == ' ' || c == '\t';
 }
@@ -21,10 +21,10 @@ bool IsBlank(char c)
 // [first, last) without the blanks around it.
 void Trim(const std::string& text, size_t* first, size_t* last)
 {
-    while (*first < *last && IsBlank(text[*first])) {
+    while (*first < *last && IsSpaceOrTab(text[*first])) {
         ++*first;
     }
-    while (*last > *first && IsBlank(text[*last - 1])) {
+    while (*last > *first && IsSpaceOrTab(text[*last - 1])) {
         --*last;
     }
 }
@@ -83,7 +83,7 @@ size_t ValueStart(const std::string& text, const Line& line, const std::string& 
         return last;
     }
     size_t value = equals + 1;
-    while (value < line.end && IsBlank(text[value])) {
+    while (value < line.end && IsSpaceOrTab(text[value])) {
         ++value;
     }
     return value;

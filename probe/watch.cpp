@@ -1,6 +1,6 @@
 #include "probe/watch.h"
 
-#include "plugin/heading.h"
+#include "settings/heading.h"
 #include "probe/advice.h"
 #include "probe/folder_check.h"
 #include "probe/ini_file.h"

@@ -50,7 +50,9 @@ void WriteClientId(char* field, uint16_t id)
     field[count] = '\0';
 }
 
-void ReadRegion(FTPose* record)
+// Under the mutex: copies a fresh pose into `record`, resets a counter past
+// the wrap and writes the client identifier into the region.
+void CopyFreshPoseAndWriteBack(FTPose* record)
 {
     const int32_t counter = g_view->pose.frameCounter;
     if (counter != g_lastCounter) {
@@ -64,9 +66,10 @@ void ReadRegion(FTPose* record)
 }
 
 // Takes the region's pose as seen without copying it: only a later counter
-// is read. A counter past the wrap is reset here and its reset value taken
-// as seen, or the next frame would copy the same pose after the reset.
-void SkipRegionPose()
+// is read. A counter past the wrap is reset in the region here and its reset
+// value taken as seen, or the next frame would copy the same pose after the
+// reset.
+void SkipPoseAndResetCounter()
 {
     if (g_view->pose.frameCounter > kCounterWrapAbove) {
         g_view->pose.frameCounter = 0;
@@ -123,7 +126,7 @@ bool FTReadPose(FTPose* record)
         // pose may be half written under a fresh counter: never take it.
         // Hand the mutex back so that a restarted tracker can take it.
         if (g_view != nullptr) {
-            SkipRegionPose();
+            SkipPoseAndResetCounter();
         }
         ReleaseMutex(g_mutex);
         return true;
@@ -132,7 +135,7 @@ bool FTReadPose(FTPose* record)
         return true;
     }
     if (g_view != nullptr) {
-        ReadRegion(record);
+        CopyFreshPoseAndWriteBack(record);
     }
     ReleaseMutex(g_mutex);
     return true;
