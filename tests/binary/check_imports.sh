@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # headview.asi must load in a stock game folder: it imports only the script
 # hook's five operations (by their decorated names), KERNEL32.dll and the C
-# runtime, and exports nothing.
+# runtime, and exports nothing. It ships stripped, under 300 KB, without the
+# threads library.
 set -euo pipefail
 asi=$1
 objdump=${2:-x86_64-w64-mingw32-objdump}
@@ -38,6 +39,15 @@ if ! grep -q 'Magic.*020b' <<<"$table"; then
     fail=1
 fi
 
+source "$(dirname "$0")/pe_checks.sh"
+check_no_thread_library_imports "$asi" "$table" || fail=1
+check_stripped "$asi" || fail=1
+size=$(stat -c %s "$asi")
+if [ "$size" -ge $((300 * 1024)) ]; then
+    echo "headview.asi is $size bytes; it must stay under 300 KB"
+    fail=1
+fi
+
 # The file's properties name the product (version resource, UTF-16 text).
 resource=$(strings -el "$asi" | tr '\n' ' ')
 for field in "ProductName headview" "FileDescription" "FileVersion 1.1.0.0"; do
@@ -47,5 +57,5 @@ for field in "ProductName headview" "FileDescription" "FileVersion 1.1.0.0"; do
     fi
 done
 
-[ "$fail" = 0 ] && echo "imports and exports as expected: $dlls"
+[ "$fail" = 0 ] && echo "imports and exports as expected: $dlls; stripped, $size bytes"
 exit "$fail"
