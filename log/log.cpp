@@ -11,6 +11,9 @@ namespace {
 // text mode (CR LF line ends); fopen shares the file with other processes.
 FILE* const g_logFile = fopen("headview.log", "at");
 
+// The timestamp and the longest message with room to spare.
+constexpr size_t kLongestLogLine = 256;
+
 }  // namespace
 
 void LogLine(const char* message)
@@ -20,7 +23,12 @@ void LogLine(const char* message)
     }
     SYSTEMTIME now;
     GetSystemTime(&now);
-    fprintf(g_logFile, "[%02d.%02d.%02d %02d:%02d:%02d.%03d] %s\n", now.wDay, now.wMonth, now.wYear, now.wHour,
-            now.wMinute, now.wSecond, now.wMilliseconds, message);
+    // Formatted first and written with fputs, which leaves the line in the
+    // stream's buffer (as every write does on Windows): the flush is what
+    // hands it to the system, and a test killing the process can see it.
+    char line[kLongestLogLine];
+    snprintf(line, sizeof line, "[%02d.%02d.%02d %02d:%02d:%02d.%03d] %s\n", now.wDay, now.wMonth, now.wYear,
+             now.wHour, now.wMinute, now.wSecond, now.wMilliseconds, message);
+    fputs(line, g_logFile);
     fflush(g_logFile);
 }

@@ -141,6 +141,8 @@ TEST_F(SettingsTest, MultiplierAndOffsetAsWritten)
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=35\nheadviewing_offset=0\n"), kRawYaw * 0x35);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=FFFFFFFF\nheadviewing_offset=0\n"), kRawYaw * 35);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=-0x2\nheadviewing_offset=0\n"), kRawYaw * -2);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=0X1C\nheadviewing_offset=0\n"), kRawYaw * 0x1C);
+    EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=2.5D-1\n"), 0.25f + kRawYaw);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=-0.25\n"), -0.25f + kRawYaw);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=abc\n"), kRawYaw);
     EXPECT_EQ(HeadingWith(on + "headviewing_multiplier=1\nheadviewing_offset=1.5d2\n"), 150.0f + kRawYaw);

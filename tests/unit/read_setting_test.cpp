@@ -2,10 +2,13 @@
 // reader: what it returns (trimmed, cut to 31 characters) is what converts.
 #include "settings/settings.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <math.h>
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 
@@ -40,6 +43,7 @@ TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
         {"headviewing=1\r\n", true, 1, true},
         {"headviewing=  0x1  \r\n", true, 1, true},  // blanks around a value are trimmed
         {"headviewing=35\r\n", true, 0x35, true},
+        {"headviewing=0X1f\r\n", true, 0x1F, true},
         {"headviewing=-80000000\r\n", true, INT32_MIN, true},
         {"headviewing=1 ;note\r\n", false, -7, false},  // a blank inside the value stays
         {"headviewing=1;note\r\n", false, -7, false},
@@ -72,6 +76,10 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
     EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
     EXPECT_EQ(value, 150.0f);
 
+    Write("headviewing_offset=-2.5D-1\r\n");
+    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
+    EXPECT_EQ(value, -0.25f);
+
     Write("headviewing_offset=1e39\r\n");
     EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value)) << "inside the double range";
     EXPECT_TRUE(isinf(value) && value > 0);
@@ -93,7 +101,10 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
 TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
 {
     Write("headviewing=1\r\n");
-    const std::string path = g_settingsPath;
-    EXPECT_GT(path.size(), strlen("headview.ini"));
-    EXPECT_EQ(path.substr(path.size() - 13), "\\headview.ini");
+    char workingFolder[MAX_PATH], program[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, workingFolder), 0u);
+    ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
+    const std::string programFolder(program, strrchr(program, '\\'));
+    ASSERT_NE(programFolder, workingFolder) << "the test runs from a folder other than the program's";
+    EXPECT_EQ(std::string(g_settingsPath), std::string(workingFolder) + "\\headview.ini");
 }
