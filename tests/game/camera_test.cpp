@@ -8,12 +8,6 @@
 
 namespace {
 
-std::string Ini(const std::string& enabled, const std::string& multiplier, const std::string& offset)
-{
-    return "[Settings]\nheadviewing=" + enabled + "\nheadviewing_test=0\nheadviewing_multiplier=" + multiplier +
-           "\nheadviewing_offset=" + offset + "\n";
-}
-
 class CameraTest : public GameTest {
 protected:
     void StartWith(const std::string& ini, bool pose = true, float rawYaw = 0.5f)
@@ -61,7 +55,7 @@ void ExpectHeadingCalls(const std::vector<SimEvent>& events, uint32_t headingBit
 
 TEST_F(CameraTest, OnFootNoCameraCallInAnyFrame)
 {
-    StartWith(Ini("1", "23", "2.0"));
+    StartWith(IniText({"1", "0", "23", "2.0"}));
     for (int frame = 0; frame < 30; ++frame) {
         const std::vector<SimEvent> steering = SteeringCalls(RunFrame(OnFoot()));
         ASSERT_EQ(steering.size(), 1u) << "only the in-vehicle test";
@@ -71,13 +65,13 @@ TEST_F(CameraTest, OnFootNoCameraCallInAnyFrame)
 
 TEST_F(CameraTest, OffsetIsAddedBeforeTheGain)
 {
-    StartWith(Ini("1", "23", "2.0"));  // 23 is hexadecimal: 35
+    StartWith(IniText({"1", "0", "23", "2.0"}));  // 23 is hexadecimal: 35
     ExpectHeadingCalls(RunFrame(InVehicle()), FloatBits(87.5f));
 }
 
 TEST_F(CameraTest, BeforeAnyPoseTheHeadingIsOffsetTimesGain)
 {
-    StartWith(Ini("1", "3", "2.0"), false);
+    StartWith(IniText({"1", "0", "3", "2.0"}), false);
     for (int frame = 0; frame < 5; ++frame) {
         ExpectHeadingCalls(RunFrame(InVehicle()), FloatBits(6.0f));
     }
@@ -85,13 +79,13 @@ TEST_F(CameraTest, BeforeAnyPoseTheHeadingIsOffsetTimesGain)
 
 TEST_F(CameraTest, ZeroGainGivesNegativeZeroForANegativeSum)
 {
-    StartWith(Ini("1", "0", "-1.0"));
+    StartWith(IniText({"1", "0", "0", "-1.0"}));
     ExpectHeadingCalls(RunFrame(InVehicle()), 0x80000000u);
 }
 
 TEST_F(CameraTest, NegativeGainTurnsTheOtherWay)
 {
-    StartWith(Ini("1", "-23", "0"), true, 0.25f);
+    StartWith(IniText({"1", "0", "-23", "0"}), true, 0.25f);
     ExpectHeadingCalls(RunFrame(InVehicle()), FloatBits(-8.75f));
 }
 
@@ -99,13 +93,13 @@ TEST_F(CameraTest, SinglePrecisionSumThenProduct)
 {
     // 2^24 + 1 rounds to 2^24 in single precision, so the heading is
     // 3 × 2^24; in double precision it would have come out as 50331652.
-    StartWith(Ini("1", "3", "16777216"), true, 1.0f);
+    StartWith(IniText({"1", "0", "3", "16777216"}), true, 1.0f);
     ExpectHeadingCalls(RunFrame(InVehicle()), FloatBits(50331648.0f));
 }
 
 TEST_F(CameraTest, Enabled0CallsNoSteeringNative)
 {
-    StartWith(Ini("0", "23", "2.0"));
+    StartWith(IniText({"0", "0", "23", "2.0"}));
     for (int frame = 0; frame < 10; ++frame) {
         EXPECT_TRUE(SteeringCalls(RunFrame(InVehicle())).empty());
     }
@@ -113,7 +107,7 @@ TEST_F(CameraTest, Enabled0CallsNoSteeringNative)
 
 TEST_F(CameraTest, Enabled2CallsNoSteeringNative)
 {
-    StartWith(Ini("2", "23", "2.0"));
+    StartWith(IniText({"2", "0", "23", "2.0"}));
     for (int frame = 0; frame < 10; ++frame) {
         EXPECT_TRUE(SteeringCalls(RunFrame(InVehicle())).empty());
     }
@@ -121,7 +115,7 @@ TEST_F(CameraTest, Enabled2CallsNoSteeringNative)
 
 TEST_F(CameraTest, ACharacterThatDoesNotExistGetsNoCameraCall)
 {
-    StartWith(Ini("1", "23", "2.0"));
+    StartWith(IniText({"1", "0", "23", "2.0"}));
     const std::vector<SimEvent> steering = SteeringCalls(RunFrame(SimWorld{kPlayer, 1, 0}));
     ASSERT_EQ(steering.size(), 2u);
     EXPECT_EQ(steering[0].hash, kNativeIsInAnyVehicle);
@@ -130,7 +124,7 @@ TEST_F(CameraTest, ACharacterThatDoesNotExistGetsNoCameraCall)
 
 TEST_F(CameraTest, TheLastPoseIsSentEveryFrameUntilTheCharacterLeaves)
 {
-    StartWith(Ini("1", "1", "0"), true, 0.5f);
+    StartWith(IniText({"1", "0", "1", "0"}), true, 0.5f);
     for (int frame = 0; frame < 20; ++frame) {
         ExpectHeadingCalls(RunFrame(InVehicle()), FloatBits(0.5f));
     }

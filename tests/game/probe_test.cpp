@@ -209,7 +209,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
 
 TEST_F(ProbeTest, AWatchingProbeLeavesTheDeadTrackersHalfPoseOutOfTheCamera)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     EXPECT_EQ(FrameHeading(), 0.0f);
     ProbeRun run;

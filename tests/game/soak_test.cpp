@@ -30,11 +30,7 @@ const Gain kGains[] = {
     {"1", 1, "3e0", 3.0f},
 };
 
-class SoakTest : public GameTest {
-protected:
-    void TearDown() override { StopProgram(tracker_); }
-    HANDLE tracker_ = nullptr;
-};
+class SoakTest : public GameTest {};
 
 }  // namespace
 

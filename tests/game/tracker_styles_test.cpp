@@ -10,12 +10,6 @@
 
 namespace {
 
-std::string IniWith(const std::string& source, const std::string& offset, const std::string& multiplier)
-{
-    return "[Settings]\nheadviewing=1\nheadviewing_test=1\nheadviewing_multiplier=" + multiplier +
-           "\nheadviewing_offset=" + offset + "\nheadviewing_source=" + source + "\n";
-}
-
 // The offset of the opentrack style's raw yaw from the head's, as fttracker writes it.
 constexpr float kRawYawBias = 0.12f;
 
@@ -28,7 +22,7 @@ TEST_F(TrackerTest, EachStyleSteersFromTheChosenYaw)
         float rawOffHead;  // raw yaw - head yaw; NaN: raw yaw left at zero
     } styles[] = {{"freetrack", 0.0f}, {"opentrack", kRawYawBias}, {"opentrack-noraw", NAN}};
     const float heads[] = {0.25f, -0.5f};
-    WriteIni(IniWith("0", "0.25", "2"));
+    WriteIni(IniText({"1", "1", "2", "0.25", "0"}));
     StartPlugin();
     int counter = 100;
     for (const auto& s : styles) {
@@ -38,9 +32,9 @@ TEST_F(TrackerTest, EachStyleSteersFromTheChosenYaw)
                                     std::to_string(counter += 100) + ":" + std::to_string(head));
             ASSERT_NE(tracker_, nullptr);
             const float raw = isnan(s.rawOffHead) ? 0.0f : head + s.rawOffHead;
-            WriteIni(IniWith("0", "0.25", "2"));
+            WriteIni(IniText({"1", "1", "2", "0.25", "0"}));
             EXPECT_EQ(FrameHeading(), (0.25f + raw) * 2) << s.style << " raw, head " << head;
-            WriteIni(IniWith("1", "0.25", "2"));
+            WriteIni(IniText({"1", "1", "2", "0.25", "1"}));
             EXPECT_EQ(FrameHeading(), (0.25f + head) * 2) << s.style << " processed, head " << head;
         }
     }
@@ -48,7 +42,7 @@ TEST_F(TrackerTest, EachStyleSteersFromTheChosenYaw)
 
 TEST_F(TrackerTest, NoFiniteHeadingNoCameraCallUntilTheNextFinitePose)
 {
-    WriteIni(IniWith("0", "0", "1"));
+    WriteIni(IniText({"1", "1", "1", "0", "0"}));
     StartPlugin();
     RunFrame();
     const struct {
@@ -56,13 +50,13 @@ TEST_F(TrackerTest, NoFiniteHeadingNoCameraCallUntilTheNextFinitePose)
         std::string ini;
         float heading;  // NaN: no camera call
     } rows[] = {
-        {"--pose 1:nan", IniWith("0", "0", "1"), NAN},  // raw yaw NaN
-        {"--pose 2:0.5", IniWith("0", "0", "1"), 0.5f},
-        {"--pose 3:nan", IniWith("1", "0", "1"), NAN},  // processed yaw NaN
-        {"--pose 4:-0.5", IniWith("1", "0", "1"), -0.5f},
-        {nullptr, IniWith("1", "1e39", "1"), NAN},  // the offset reads as +infinity
-        {nullptr, IniWith("1", "0", "1"), -0.5f},
-        {nullptr, IniWith("1", "0.25", "0"), 0.0f},  // a zero gain stays finite
+        {"--pose 1:nan", IniText({"1", "1", "1", "0", "0"}), NAN},  // raw yaw NaN
+        {"--pose 2:0.5", IniText({"1", "1", "1", "0", "0"}), 0.5f},
+        {"--pose 3:nan", IniText({"1", "1", "1", "0", "1"}), NAN},  // processed yaw NaN
+        {"--pose 4:-0.5", IniText({"1", "1", "1", "0", "1"}), -0.5f},
+        {nullptr, IniText({"1", "1", "1", "1e39", "1"}), NAN},  // the offset reads as +infinity
+        {nullptr, IniText({"1", "1", "1", "0", "1"}), -0.5f},
+        {nullptr, IniText({"1", "1", "0", "0.25", "1"}), 0.0f},  // a zero gain stays finite
     };
     for (const auto& row : rows) {
         if (row.pose != nullptr) {
@@ -87,7 +81,7 @@ TEST_F(TrackerTest, NoFiniteHeadingNoCameraCallUntilTheNextFinitePose)
 
 TEST_F(TrackerTest, AWriterWithoutTheMutexCrossing1000MissesNoPoseForMoreThanAFrame)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     // The head turns a little at every 4 ms tick: a later pose has a larger
     // raw yaw, so the heading tells which pose the plugin holds.
     tracker_ = StartTracker("--style opentrack --jitter 0 --pose 900:0 --ramp 0.0001");
@@ -134,7 +128,7 @@ TEST_P(SmallRegionTest, TheViewMapsAndOnlyTheCounterAndIdentifierAreWritten)
     const SmallRegion& p = GetParam();
     const std::string tracker =
         std::string("--style ") + p.style + " --region-bytes " + std::to_string(p.bytes) + " --jitter 0 --pose 5:0.25";
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     FTRegion before;
     RegionPeek peek;
     const auto startTracker = [&] {

@@ -69,7 +69,7 @@ private:
 
 TEST_F(TrackerTest, WithoutATrackerThePluginCreatesTheRegionAndPicksUpALaterOne)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     EXPECT_EQ(FrameHeading(), 0.0f);
     EXPECT_EQ(SetupMessages(),
@@ -91,7 +91,7 @@ TEST_F(TrackerTest, ATrackerWaitingForTheRegionStartsOnceThePluginCreatedIt)
     tracker_ = StartProgram("fttracker.exe", "--wait-for-region --pose 4:0.375");
     ASSERT_NE(tracker_, nullptr);
     Sleep(200);
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     float heading = FrameHeading();
     for (int frame = 0; frame < 500 && heading != 0.375f; ++frame) {
@@ -106,7 +106,7 @@ TEST_F(TrackerTest, ARunningTrackerIsOpenedNotCreated)
 {
     tracker_ = StartTracker("--pose 12:-0.5");
     ASSERT_NE(tracker_, nullptr);
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     EXPECT_EQ(FrameHeading(), -0.5f);
     EXPECT_EQ(SetupMessages(),
@@ -116,7 +116,7 @@ TEST_F(TrackerTest, ARunningTrackerIsOpenedNotCreated)
 
 TEST_F(TrackerTest, OnlyAFreshCounterCopiesThePose)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     RunFrame();
     PublishPose(7, 0.5f);
@@ -132,7 +132,7 @@ TEST_F(TrackerTest, OnlyAFreshCounterCopiesThePose)
 
 TEST_F(TrackerTest, ACounterAbove1000IsResetAndTheSamePoseCopiedAgain)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     RunFrame();
     RegionPeek peek;
@@ -164,7 +164,7 @@ TEST_F(TrackerTest, EveryFrameWritesTheIdentifierTextAndNothingElse)
     FTRegion before;
     memcpy(&before, peek.region, sizeof before);
 
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     for (int frame = 0; frame < 3; ++frame) {
         EXPECT_EQ(FrameHeading(), 0.5f);
@@ -183,7 +183,7 @@ TEST_F(TrackerTest, EveryFrameWritesTheIdentifierTextAndNothingElse)
 // the same loop, so that a loaded machine slows both alike.
 TEST_F(TrackerTest, AMutexHeldByTheTrackerCostsAFrameOnlyTheShortWait)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     tracker_ = StartTracker("--pose 3:0.5 --hold-ms 3000");
     ASSERT_NE(tracker_, nullptr);
     StartPlugin();
@@ -203,7 +203,7 @@ TEST_F(TrackerTest, AMutexHeldByTheTrackerCostsAFrameOnlyTheShortWait)
 
 TEST_F(TrackerTest, ATrackerHolding50MsAtATimeNeverStallsAFrameLonger)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     tracker_ = StartTracker("--rate 10 --hold-ms 50");
     ASSERT_NE(tracker_, nullptr);
     HANDLE mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kFTMutexName);
@@ -233,7 +233,7 @@ TEST_F(TrackerTest, ATrackerHolding50MsAtATimeNeverStallsAFrameLonger)
 
 TEST_F(TrackerTest, AnAbandonedMutexNeverLetsTheDeadTrackersPoseThrough)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     StartPlugin();
     EXPECT_EQ(FrameHeading(), 0.0f);
     // A counter below the wrap and one past it: the reset must not bring the
@@ -262,7 +262,7 @@ TEST_F(TrackerTest, AnAbandonedMutexNeverLetsTheDeadTrackersPoseThrough)
 
 TEST_F(TrackerTest, ARegionThatCannotOpenIsRetriedEveryFrameWithoutLeaking)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     HANDLE squatter = CreateEventA(nullptr, TRUE, FALSE, kFTRegionName);
     ASSERT_NE(squatter, nullptr);
     StartPlugin();
@@ -282,7 +282,7 @@ TEST_F(TrackerTest, ARegionThatCannotOpenIsRetriedEveryFrameWithoutLeaking)
 
 TEST_F(TrackerTest, AViewThatCannotMapIsRetriedEveryFrameWithoutLeaking)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     // A region backed by a 16-byte file opens, but a 256-byte view of it
     // cannot be mapped.
     WriteFileBytes(GamePath("short-region.bin"), std::string(16, 'r'));
@@ -305,7 +305,7 @@ TEST_F(TrackerTest, AViewThatCannotMapIsRetriedEveryFrameWithoutLeaking)
 
 TEST_F(TrackerTest, HandlesStayFlatWhileReadingARunningTracker)
 {
-    WriteIni(kShowRawYaw);
+    WriteIni(IniText());
     tracker_ = StartTracker("--rate 1000");
     ASSERT_NE(tracker_, nullptr);
     StartPlugin();

@@ -1,5 +1,10 @@
 #include "tests/support/game_fixture.h"
 
+#include "plugin/host/natives.h"
+#include "tests/support/processes.h"
+
+#include <math.h>
+
 #include <stdio.h>
 #include <string.h>
 
@@ -59,6 +64,20 @@ uint32_t FloatBits(float value)
     return bits;
 }
 
+std::string IniText(const IniKeys& keys)
+{
+    const std::pair<const char*, const char*> lines[] = {{"headviewing", keys.enabled},
+                                                         {"headviewing_test", keys.test},
+                                                         {"headviewing_multiplier", keys.multiplier},
+                                                         {"headviewing_offset", keys.offset},
+                                                         {"headviewing_source", keys.source}};
+    std::string text = "[Settings]\n";
+    for (const auto& line : lines) {
+        text += line.second != nullptr ? std::string(line.first) + "=" + line.second + "\n" : "";
+    }
+    return text;
+}
+
 std::string ReadFileBytes(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
@@ -80,6 +99,11 @@ void GameTest::SetUp()
     std::error_code ignored;
     std::filesystem::remove_all(gameDir_, ignored);
     ASSERT_TRUE(std::filesystem::create_directories(gameDir_)) << gameDir_;
+}
+
+void GameTest::TearDown()
+{
+    StopProgram(tracker_);
 }
 
 void GameTest::StartPlugin()
@@ -107,6 +131,12 @@ std::vector<SimEvent> GameTest::RunFrames(int count, const SimWorld& world)
         last = RunFrame(world);
     }
     return last;
+}
+
+float GameTest::FrameHeading()
+{
+    const std::vector<SimEvent> calls = CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading);
+    return calls.size() == 1 ? HeadingArg(calls[0]) : NAN;
 }
 
 void GameTest::WriteIni(const std::string& text)

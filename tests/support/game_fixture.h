@@ -24,6 +24,19 @@ std::vector<SimEvent> CallsOf(const std::vector<SimEvent>& events, uint64_t hash
 float HeadingArg(const SimEvent& event);
 uint32_t FloatBits(float value);
 
+// headview.ini's values as written; a null one leaves its key out.
+struct IniKeys {
+    const char* enabled = "1";
+    const char* test = "0";
+    const char* multiplier = "1";
+    const char* offset = "0";
+    const char* source = nullptr;
+};
+// headview.ini: section Settings with a line for each key given. The
+// defaults steer with gain 1 and no offset, so that a frame's heading is the
+// yaw the plugin holds.
+std::string IniText(const IniKeys& keys = {});
+
 // Reads a whole file as bytes; empty when absent.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
@@ -31,6 +44,7 @@ void WriteFileBytes(const std::string& path, const std::string& bytes);
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
+    void TearDown() override;
 
     // Loads ScriptHookV.dll, then the plugin, as the game does.
     void StartPlugin();
@@ -38,6 +52,9 @@ protected:
     std::vector<SimEvent> RunFrame(const SimWorld& world = OnFoot());
     // Runs `count` frames; returns the events of the last one.
     std::vector<SimEvent> RunFrames(int count, const SimWorld& world = OnFoot());
+    // Runs a frame in a vehicle; returns the heading sent to the camera, or
+    // NaN when the camera was not set.
+    float FrameHeading();
 
     std::string GamePath(const std::string& name) const { return gameDir_ + name; }
     void WriteIni(const std::string& text);
@@ -47,4 +64,5 @@ protected:
 
     std::string gameDir_;  // with a trailing backslash
     Game game_ = {};
+    HANDLE tracker_ = nullptr;  // a tracker process, stopped after the test
 };

@@ -14,11 +14,6 @@
 #include <string>
 #include <vector>
 
-// Steering on with gain 1 and no offset: the heading sent is the raw yaw of
-// the pose record, so every frame shows what the record holds.
-constexpr const char* kShowRawYaw =
-    "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=1\nheadviewing_offset=0\n";
-
 inline LARGE_INTEGER Now()
 {
     LARGE_INTEGER now;
@@ -59,15 +54,6 @@ struct RegionPeek {
 
 class TrackerTest : public GameTest {
 protected:
-    void TearDown() override { StopProgram(tracker_); }
-
-    // The heading of this frame, or NaN when the camera was not set.
-    float FrameHeading()
-    {
-        const std::vector<SimEvent> calls = CallsOf(RunFrame(InVehicle()), kNativeSetCameraRelativeHeading);
-        return calls.size() == 1 ? HeadingArg(calls[0]) : NAN;
-    }
-
     std::vector<std::string> SetupMessages() const
     {
         std::vector<std::string> messages;
@@ -78,6 +64,4 @@ protected:
         }
         return messages;
     }
-
-    HANDLE tracker_ = nullptr;
 };
