@@ -53,15 +53,28 @@ void WriteVehicleBands(FILE* out, const std::vector<FrameSample>& samples, doubl
     }
 }
 
+// "headviewing_offset 0.0 -> 0.2" as "offset 0.0 -> 0.2", to fit the chart.
+std::string WithoutKeyPrefix(std::string text)
+{
+    const std::string prefix = "headviewing_";
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at)) {
+        text.erase(at, prefix.size());
+    }
+    return text;
+}
+
 void WriteEditMarks(FILE* out, const std::vector<FrameSample>& samples, double top, double height)
 {
     for (size_t i = 0; i < samples.size(); ++i) {
-        if (samples[i].iniEdited) {
+        if (!samples[i].iniEdit.empty()) {
             const double x = ScaleX(i, samples.size());
             fprintf(out, "<line x1='%.1f' y1='%.1f' x2='%.1f' y2='%.1f' stroke='#555' stroke-dasharray='2 3'/>\n", x,
                     top, x, top + height);
-            fprintf(out, "<text x='%.1f' y='%.1f' font-size='11'>headview.ini edited</text>\n", x + 4,
-                    top + height - 4);
+            // Past the first third, the label stands left of the line so that it fits.
+            const bool left = x > kWidth / 3;
+            fprintf(out, "<text x='%.1f' y='%.1f' font-size='11' text-anchor='%s'>headview.ini edited: %s</text>\n",
+                    left ? x - 4 : x + 4, top + height - 4, left ? "end" : "start",
+                    WithoutKeyPrefix(samples[i].iniEdit).c_str());
         }
     }
 }

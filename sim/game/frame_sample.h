@@ -3,6 +3,8 @@
 
 #include <stdint.h>
 
+#include <string>
+
 struct FrameSample {
     uint32_t frame;
     bool inVehicle;
@@ -10,5 +12,5 @@ struct FrameSample {
     float rawYaw;      // the tracker's raw yaw in the region after the frame
     bool cameraSet;    // the plugin set the camera heading this frame
     float heading;
-    bool iniEdited;  // headview.ini was replaced before this frame
+    std::string iniEdit;  // what replacing headview.ini before this frame changed; empty: no edit
 };

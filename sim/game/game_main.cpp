@@ -1,5 +1,6 @@
 // headview-game: a stand-in game that loads ScriptHookV.dll and a plugin the
 // way the game does, runs frames and prints what the plugin did in each.
+#include "settings/settings.h"
 #include "sim/game/chart.h"
 #include "sim/game/game_host.h"
 #include "tracker/freetrack.h"
@@ -131,20 +132,40 @@ bool PeekRawYaw(float* rawYaw)
     return region != nullptr;
 }
 
-// Returns true when the ini was replaced before this frame.
-bool ApplyIniEdits(const Options& options, uint32_t frame)
+// The keys whose text differs between two ini files, as "key old -> new".
+std::string ChangedKeys(const char* before, const char* after)
 {
-    bool edited = false;
+    std::string changes;
+    for (const char* const key : kSettingKeys) {
+        char was[kSettingTextSize], is[kSettingTextSize];
+        ReadSettingText(before, key, was);
+        ReadSettingText(after, key, is);
+        if (strcmp(was, is) != 0) {
+            changes += (changes.empty() ? "" : ", ") + std::string(key) + " " + was + " -> " + is;
+        }
+    }
+    return changes.empty() ? "no key changed" : changes;
+}
+
+// Replaces the ini when an edit is due before this frame; returns what the
+// edit changed, or empty.
+std::string ApplyIniEdits(const Options& options, uint32_t frame)
+{
+    std::string changed;
     for (const IniEdit& edit : options.iniEdits) {
         if (edit.frame == frame) {
-            CopyFileA(edit.source.c_str(), "headview.ini", FALSE);
-            edited = true;
+            char ini[kSettingsPathSize], source[kSettingsPathSize];  // the profile reader wants full paths
+            ResolveSettingsPathOf("headview.ini", ini);
+            ResolveSettingsPathOf(edit.source.c_str(), source);
+            changed = ChangedKeys(ini, source);
+            CopyFileA(source, ini, FALSE);
             if (!options.quiet) {
-                printf("-- before frame %u: headview.ini replaced by %s\n", frame, edit.source.c_str());
+                printf("-- before frame %u: headview.ini replaced by %s (%s)\n", frame, edit.source.c_str(),
+                       changed.c_str());
             }
         }
     }
-    return edited;
+    return changed;
 }
 
 bool WorthPrinting(const Options& options, const std::vector<FrameSample>& samples, bool edited)
@@ -211,10 +232,10 @@ int main(int argc, char** argv)
     }
     std::vector<FrameSample> samples;
     for (uint32_t frame = 1; frame <= options.frames; ++frame) {
-        const bool edited = ApplyIniEdits(options, frame);
+        const std::string edit = ApplyIniEdits(options, frame);
         samples.push_back(RunOneFrame(game, options, frame));
-        samples.back().iniEdited = edited;
-        if (WorthPrinting(options, samples, edited)) {
+        samples.back().iniEdit = edit;
+        if (WorthPrinting(options, samples, !edit.empty())) {
             PrintSample(samples.back());
             fflush(stdout);
         }
