@@ -9,7 +9,6 @@
 #include <string.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace {
@@ -76,20 +75,6 @@ std::string IniText(const IniKeys& keys)
         text += line.second != nullptr ? std::string(line.first) + "=" + line.second + "\n" : "";
     }
     return text;
-}
-
-std::string ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void WriteFileBytes(const std::string& path, const std::string& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out << bytes;
 }
 
 void GameTest::SetUp()

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "sim/game/game_host.h"
+#include "tests/support/files.h"
 
 #include <gtest/gtest.h>
 
@@ -37,9 +38,6 @@ struct IniKeys {
 // yaw the plugin holds.
 std::string IniText(const IniKeys& keys = {});
 
-// Reads a whole file as bytes; empty when absent.
-std::string ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 class GameTest : public ::testing::Test {
 protected:

@@ -3,13 +3,12 @@
 // other key as before, or is refused with the file left byte for byte.
 #include "probe/ini_file.h"
 #include "probe/ini_text.h"
+#include "tests/support/files.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 namespace {
@@ -76,19 +75,6 @@ std::string FullPath(const char* name)
     return path;
 }
 
-std::string BytesOf(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
-void Save(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 // Each key's text as the plugin's reader returns it, "(absent)" when absent.
 std::vector<std::string> KeyTexts(const std::string& path)
 {
@@ -114,12 +100,12 @@ protected:
     // unchanged. Returns whether it was written.
     bool WriteAndCheck(const std::string& bytes, const std::string& what)
     {
-        Save(path_, bytes);
+        WriteFileBytes(path_, bytes);
         const std::vector<std::string> before = KeyTexts(path_);
         std::string error;
         EXPECT_TRUE(CheckIniWritable(path_, &error)) << what << ": " << error;
         const bool editable = CheckIniEditable(path_, kKey, "0.0", &error);
-        EXPECT_EQ(BytesOf(path_), bytes) << what << ": the check changes nothing";
+        EXPECT_EQ(ReadFileBytes(path_), bytes) << what << ": the check changes nothing";
         const bool written = WriteIniValue(path_, kKey, kValue, &error);
         EXPECT_EQ(editable, written) << what << ": the check before the holds foretells the write";
         EXPECT_EQ(GetFileAttributesA((path_ + ".probe-new").c_str()), INVALID_FILE_ATTRIBUTES)
@@ -128,7 +114,7 @@ protected:
         if (written) {
             expected[kOffsetKey] = kValue;
         } else {
-            EXPECT_EQ(BytesOf(path_), bytes) << what << ": refused (" << error << "), byte for byte as it was";
+            EXPECT_EQ(ReadFileBytes(path_), bytes) << what << ": refused (" << error << "), byte for byte as it was";
             EXPECT_FALSE(error.empty()) << what;
         }
         EXPECT_EQ(KeyTexts(path_), expected) << what;
@@ -150,7 +136,7 @@ TEST_F(IniFileTest, EachEncodingAndLineEndIsEditedInPlaceOrRefusedUntouched)
                 EXPECT_EQ(WriteAndCheck(Saved(v.text, encoding.encoding, crLf), what), v.edited) << what;
                 if (v.edited) {
                     // In the file's own encoding and line ends, every other byte kept.
-                    EXPECT_EQ(BytesOf(path_), Saved(SetIniValue(v.text, kKey, kValue), encoding.encoding, crLf))
+                    EXPECT_EQ(ReadFileBytes(path_), Saved(SetIniValue(v.text, kKey, kValue), encoding.encoding, crLf))
                         << what;
                 }
             }
@@ -164,7 +150,7 @@ TEST_F(IniFileTest, WhatCannotBeWrittenBackExactlyIsRefused)
     EXPECT_FALSE(WriteAndCheck(ini + "x", "UTF-16 of odd length"));
     EXPECT_FALSE(WriteAndCheck(ini + std::string("\x00\xD8", 2), "UTF-16 with an unpaired surrogate"));
 
-    Save(path_, "[Settings]\nheadviewing_offset=0.5\n");
+    WriteFileBytes(path_, "[Settings]\nheadviewing_offset=0.5\n");
     SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     std::string error;
     EXPECT_FALSE(CheckIniWritable(path_, &error));

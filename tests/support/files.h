@@ -1,0 +1,8 @@
+// Whole files as bytes, for the unit and the game tests.
+#pragma once
+
+#include <string>
+
+// Reads a whole file as bytes; empty when absent.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
