@@ -22,10 +22,12 @@ protected:
         ASSERT_NE(file, nullptr);
         fputs(("[Settings]\r\n" + settingsLines).c_str(), file);
         fclose(file);
-        ResolveSettingsPath();
-        ASSERT_NE(g_settingsPath[0], '\0');
+        ResolveSettingsPathOf("headview.ini", path_);
+        ASSERT_NE(path_[0], '\0');
     }
     void TearDown() override { remove("headview.ini"); }
+
+    char path_[kSettingsPathSize] = "";
 };
 
 struct IniCase {
@@ -57,10 +59,10 @@ TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
     for (const IniCase& c : cases) {
         Write(c.line);
         int32_t value = 99;
-        EXPECT_EQ(ReadHexSetting(g_settingsPath, "headviewing", -7, &value), c.read) << c.line;
+        EXPECT_EQ(ReadHexSetting(path_, "headviewing", -7, &value), c.read) << c.line;
         EXPECT_EQ(value, c.value) << c.line;
         value = 99;
-        EXPECT_EQ(ReadOptionalHexSetting(g_settingsPath, "headviewing", -7, &value), c.readAsOptional) << c.line;
+        EXPECT_EQ(ReadOptionalHexSetting(path_, "headviewing", -7, &value), c.readAsOptional) << c.line;
         EXPECT_EQ(value, c.value) << c.line;
     }
 }
@@ -69,23 +71,23 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
 {
     Write("headviewing_offset=-0.25\r\n");
     float value = 9.0f;
-    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(path_, "headviewing_offset", &value));
     EXPECT_EQ(value, -0.25f);
 
     Write("headviewing_offset=1.5d2\r\n");
-    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(path_, "headviewing_offset", &value));
     EXPECT_EQ(value, 150.0f);
 
     Write("headviewing_offset=-2.5D-1\r\n");
-    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(path_, "headviewing_offset", &value));
     EXPECT_EQ(value, -0.25f);
 
     Write("headviewing_offset=1e39\r\n");
-    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value)) << "inside the double range";
+    EXPECT_TRUE(ReadFloatSetting(path_, "headviewing_offset", &value)) << "inside the double range";
     EXPECT_TRUE(isinf(value) && value > 0);
 
     Write("headviewing_offset=1e-60\r\n");
-    EXPECT_TRUE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value));
+    EXPECT_TRUE(ReadFloatSetting(path_, "headviewing_offset", &value));
     EXPECT_EQ(value, 0.0f);
 
     const char* const failing[] = {"headviewing_offset=abc\r\n", "headviewing_offset=1e400\r\n",
@@ -93,7 +95,7 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
     for (const char* line : failing) {
         Write(line);
         value = 9.0f;
-        EXPECT_FALSE(ReadFloatSetting(g_settingsPath, "headviewing_offset", &value)) << line;
+        EXPECT_FALSE(ReadFloatSetting(path_, "headviewing_offset", &value)) << line;
         EXPECT_EQ(value, 0.0f) << line;
     }
 }
@@ -106,5 +108,6 @@ TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
     ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
     const std::string programFolder(program, strrchr(program, '\\'));
     ASSERT_NE(programFolder, workingFolder) << "the test runs from a folder other than the program's";
+    ResolveSettingsPath();  // the plugin's own resolution
     EXPECT_EQ(std::string(g_settingsPath), std::string(workingFolder) + "\\headview.ini");
 }
