@@ -8,7 +8,6 @@
 
 #include <math.h>
 #include <stdio.h>
-#include <string.h>
 
 namespace {
 

@@ -60,6 +60,12 @@ int64_t TrackCounter(CounterTrack* track, int32_t counter)
     if (counter == track->last || counter == 0) {
         return 0;
     }
+    if (track->last == 0) {
+        // Counting starts here: a first reading of 0 was no counter of the
+        // tracker's (a region not yet written, or the plugin's reset).
+        track->last = counter;
+        return 0;
+    }
     const int64_t advanced = counter > track->last ? int64_t{counter} - track->last : 1;
     track->last = counter;
     track->published += advanced;

@@ -53,7 +53,8 @@ CounterTrack StartCounterTrack(int32_t counter);
 // Takes a reading; returns how many poses it shows since the one before:
 // the difference, one for a jump backwards (the plugin resets the counter
 // past 1000, a tracker restarts), none for a 0, which is the plugin's reset
-// and not a pose.
+// and not a pose. After a start at 0, the first other counter is where
+// counting starts.
 int64_t TrackCounter(CounterTrack* track, int32_t counter);
 
 // Watches for `seconds` and gathers both yaws of every new pose.
