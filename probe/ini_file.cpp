@@ -62,12 +62,14 @@ std::string TemporaryPathFor(const std::string& path)
 bool ReadsAsEdited(const std::string& before, const std::string& after, const std::string& key,
                    const std::string& value, std::string* error)
 {
-    for (const char* const other : kSettingKeys) {
-        char was[kSettingTextSize], is[kSettingTextSize];
-        const bool wasPresent = ReadSettingText(before.c_str(), other, was);
-        const bool isPresent = ReadSettingText(after.c_str(), other, is);
-        if (key == other ? (!isPresent || value != is) : (wasPresent != isPresent || strcmp(was, is) != 0)) {
-            *error = std::string("headview would not read ") + other + (key == other ? " as written" : " as before");
+    SettingTexts was, is;
+    ReadSettingTexts(before.c_str(), &was);
+    ReadSettingTexts(after.c_str(), &is);
+    for (int k = 0; k < kSettingKeyCount; ++k) {
+        const bool edited = key == kSettingKeys[k];
+        if (edited ? (!is.present[k] || value != is.text[k])
+                   : (was.present[k] != is.present[k] || strcmp(was.text[k], is.text[k]) != 0)) {
+            *error = std::string("headview would not read ") + kSettingKeys[k] + (edited ? " as written" : " as before");
             return false;
         }
     }
@@ -154,10 +156,13 @@ IniState ReadIni(const std::string& path)
     ini.path = full[0] != '\0' ? full : path;
     ini.exists = SettingsFileExists(full);
     ini.allRead = ini.exists && ReadAllSettings(full, &ini.settings);
-    for (int key = 0; ini.exists && key < kSettingKeyCount; ++key) {
-        char text[kSettingTextSize];
-        ini.present[key] = ReadSettingText(full, kSettingKeys[key], text);
-        ini.texts[key] = text;
+    if (ini.exists) {
+        SettingTexts texts;
+        ReadSettingTexts(full, &texts);
+        for (int key = 0; key < kSettingKeyCount; ++key) {
+            ini.present[key] = texts.present[key];
+            ini.texts[key] = texts.text[key];
+        }
     }
     return ini;
 }

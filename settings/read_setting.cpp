@@ -19,6 +19,18 @@ size_t ReadValueText(const char* path, const char* key, const char* absent, char
     return GetPrivateProfileStringA("Settings", key, absent, buffer, kSettingTextSize, path);
 }
 
+// The key's text and its length; false, with the text empty, when the key
+// is absent.
+bool ReadPresentText(const char* path, const char* key, char (&text)[kSettingTextSize], size_t* length)
+{
+    *length = ReadValueText(path, key, kAbsentKey, text);
+    if (strcmp(text, kAbsentKey) == 0) {
+        text[0] = '\0';
+        return false;
+    }
+    return true;
+}
+
 // Takes the whole text as a base-16 integer, or `fallback`.
 bool TakeHex(const char* text, size_t length, int32_t fallback, int32_t* target)
 {
@@ -52,12 +64,15 @@ bool ConvertFloatSettingText(const char* text, size_t length, float* value)
 
 bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize])
 {
-    ReadValueText(path, key, kAbsentKey, text);
-    if (strcmp(text, kAbsentKey) == 0) {
-        text[0] = '\0';
-        return false;
+    size_t length = 0;
+    return ReadPresentText(path, key, text, &length);
+}
+
+void ReadSettingTexts(const char* path, SettingTexts* texts)
+{
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        texts->present[key] = ReadSettingText(path, kSettingKeys[key], texts->text[key]);
     }
-    return true;
 }
 
 bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
@@ -70,8 +85,8 @@ bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t
 bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
 {
     char text[kSettingTextSize];
-    const size_t length = ReadValueText(path, key, kAbsentKey, text);
-    if (strcmp(text, kAbsentKey) == 0) {
+    size_t length = 0;
+    if (!ReadPresentText(path, key, text, &length)) {
         *target = fallback;
         return true;
     }

@@ -57,6 +57,13 @@ bool ReadAllSettings(const char* path, Settings* settings);
 // `text` empty, when the key is absent.
 bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize]);
 
+// Every key's text as ReadSettingText returns it, by SettingKey.
+struct SettingTexts {
+    char text[kSettingKeyCount][kSettingTextSize];
+    bool present[kSettingKeyCount];
+};
+void ReadSettingTexts(const char* path, SettingTexts* texts);
+
 // Reads `key` as a base-16 integer into `target`; on any failure stores
 // `fallback` and returns false.
 bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target);

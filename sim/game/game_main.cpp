@@ -135,13 +135,14 @@ bool PeekRawYaw(float* rawYaw)
 // The keys whose text differs between two ini files, as "key old -> new".
 std::string ChangedKeys(const char* before, const char* after)
 {
+    SettingTexts was, is;
+    ReadSettingTexts(before, &was);
+    ReadSettingTexts(after, &is);
     std::string changes;
-    for (const char* const key : kSettingKeys) {
-        char was[kSettingTextSize], is[kSettingTextSize];
-        ReadSettingText(before, key, was);
-        ReadSettingText(after, key, is);
-        if (strcmp(was, is) != 0) {
-            changes += (changes.empty() ? "" : ", ") + std::string(key) + " " + was + " -> " + is;
+    for (int k = 0; k < kSettingKeyCount; ++k) {
+        if (strcmp(was.text[k], is.text[k]) != 0) {
+            changes += (changes.empty() ? "" : ", ") + std::string(kSettingKeys[k]) + " " + was.text[k] + " -> " +
+                       is.text[k];
         }
     }
     return changes.empty() ? "no key changed" : changes;
