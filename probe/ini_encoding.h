@@ -4,9 +4,9 @@
 // written back in its own byte order.
 #pragma once
 
-#include <string>
+#include "probe/facts.h"
 
-enum class IniEncoding { kEightBit, kUtf16LittleEndian, kUtf16BigEndian };
+#include <string>
 
 // The file's text to edit, and its encoding. False when the bytes would not
 // come back the same from EncodeIniText (UTF-16 of odd length or with an

@@ -10,11 +10,12 @@
 
 namespace {
 
-constexpr ULONGLONG kReplaceForMs = 2000;
-constexpr DWORD kReplaceRetryMs = 10;
+constexpr ULONGLONG kRetryForMs = 2000;
+constexpr DWORD kRetryEveryMs = 10;
 
 bool ReadBytes(const std::string& path, std::string* bytes)
 {
+    bytes->clear();
     FILE* file = fopen(path.c_str(), "rb");
     if (file == nullptr) {
         return false;
@@ -29,6 +30,26 @@ bool ReadBytes(const std::string& path, std::string* bytes)
     return ok;
 }
 
+// Another program may hold the file for a moment: `touch` is tried again
+// for up to kRetryForMs.
+template <typename Touch>
+bool Retrying(Touch touch)
+{
+    const ULONGLONG start = GetTickCount64();
+    while (!touch()) {
+        if (GetTickCount64() - start >= kRetryForMs) {
+            return false;
+        }
+        Sleep(kRetryEveryMs);
+    }
+    return true;
+}
+
+std::string SystemError(const std::string& what)
+{
+    return what + " (Windows error " + std::to_string(GetLastError()) + ")";
+}
+
 bool WriteNewFile(const std::string& path, const std::string& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -38,18 +59,34 @@ bool WriteNewFile(const std::string& path, const std::string& bytes)
     DWORD written = 0;
     const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
                     written == bytes.size() && FlushFileBuffers(file);
-    const DWORD failure = GetLastError();
-    CloseHandle(file);
-    if (!ok) {
-        DeleteFileA(path.c_str());
-        SetLastError(failure);
-    }
-    return ok;
+    return CloseHandle(file) && ok;
 }
 
-std::string SystemError(const std::string& what)
+// Removes a temporary file; a failure is added to `error`.
+bool RemoveTemporary(const std::string& path, std::string* error)
 {
-    return what + " (Windows error " + std::to_string(GetLastError()) + ")";
+    if (DeleteFileA(path.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND) {
+        return true;
+    }
+    *error += (error->empty() ? "" : "; ") + SystemError("the temporary file " + path + " could not be removed");
+    return false;
+}
+
+// What the plugin's reader makes of `bytes`, through a temporary file at
+// `temporary`, removed after.
+bool ReadTextsOf(const std::string& bytes, const std::string& temporary, SettingTexts* texts, Settings* settings,
+                 std::string* error)
+{
+    if (!WriteNewFile(temporary, bytes)) {
+        *error = SystemError("cannot write " + temporary);
+        RemoveTemporary(temporary, error);
+        return false;
+    }
+    ReadSettingTexts(temporary.c_str(), texts);
+    if (settings != nullptr) {
+        ReadAllSettings(temporary.c_str(), settings);
+    }
+    return RemoveTemporary(temporary, error);
 }
 
 std::string TemporaryPathFor(const std::string& path)
@@ -57,160 +94,226 @@ std::string TemporaryPathFor(const std::string& path)
     return path + ".probe-new";
 }
 
-// True when every key reads the same from both files, but `key`, which
-// must read as `value`; else `error` names the first key that does not.
-bool ReadsAsEdited(const std::string& before, const std::string& after, const std::string& key,
-                   const std::string& value, std::string* error)
+// A name for a file of the probe's own in the user's temporary folder.
+std::string OwnTemporaryPath()
 {
-    SettingTexts was, is;
-    ReadSettingTexts(before.c_str(), &was);
-    ReadSettingTexts(after.c_str(), &is);
-    for (int k = 0; k < kSettingKeyCount; ++k) {
-        const bool edited = key == kSettingKeys[k];
-        if (edited ? (!is.present[k] || value != is.text[k])
-                   : (was.present[k] != is.present[k] || strcmp(was.text[k], is.text[k]) != 0)) {
-            *error = std::string("headview would not read ") + kSettingKeys[k] + (edited ? " as written" : " as before");
-            return false;
-        }
+    char folder[MAX_PATH], name[MAX_PATH];
+    const DWORD length = GetTempPathA(MAX_PATH, folder);
+    if (length == 0 || length >= MAX_PATH || GetTempFileNameA(folder, "hvp", 0, name) == 0) {
+        return "";
     }
-    return true;
+    return name;
 }
 
-// Writes the file's text with `key` set to `value` to the temporary file
-// beside it and checks that it reads back as it should. On success the
-// temporary file is left for the caller, and `old` holds the file's bytes.
-bool WriteEditedCopy(const std::string& path, const std::string& key, const std::string& value, std::string* old,
-                     std::string* error)
+void TakeTexts(const SettingTexts& texts, IniFacts* ini)
 {
-    if (!ReadBytes(path, old)) {
-        *error = "cannot read " + path;
-        return false;
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        ini->present[key] = texts.present[key];
+        ini->texts[key] = texts.text[key];
     }
+}
+
+// For a missing file: the name of one beside it that the player likely meant.
+std::string FindNearMiss(const std::string& path)
+{
+    for (const char* const name : {"headview.ini.txt", "headview.txt", "headview.ini.ini"}) {
+        WIN32_FIND_DATAA data;
+        HANDLE find = FindFirstFileA((FolderOf(path) + name).c_str(), &data);
+        if (find != INVALID_HANDLE_VALUE) {
+            FindClose(find);
+            return data.cFileName;
+        }
+    }
+    return "";
+}
+
+// The values as Windows reads them: from the file itself where every reader
+// agrees, else from the text as Windows takes it, in a file of the probe's own.
+void ReadAsWindowsDoes(const std::string& bytes, IniFacts* ini)
+{
+    std::string text, view;
+    if (!DecodeIniText(bytes, &ini->encoding, &text)) {
+        text = bytes;
+    }
+    ini->utf8Mark = ini->encoding == IniEncoding::kEightBit && text.compare(0, 3, "\xEF\xBB\xBF") == 0;
+    ini->windows = ReadAsWindows(text, ini->encoding, &view, &ini->header);
+    SettingTexts texts = {};
+    std::string error;
+    if (ini->windows == WindowsReading::kSame) {
+        ReadSettingTexts(ini->path.c_str(), &texts);
+        ReadAllSettings(ini->path.c_str(), &ini->settings);
+    } else {
+        const std::string own = OwnTemporaryPath();
+        const IniEncoding saved =
+            ini->encoding == IniEncoding::kEightBit ? IniEncoding::kEightBit : IniEncoding::kUtf16LittleEndian;
+        ReadTextsOf(EncodeIniText(view, saved), own, &texts, &ini->settings, &error);
+    }
+    TakeTexts(texts, ini);
+}
+
+}  // namespace
+
+std::string FolderOf(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+IniFacts GatherIniFacts(const std::string& path)
+{
+    IniFacts ini = {};
+    char full[kSettingsPathSize];
+    ResolveSettingsPathOf(path.c_str(), full);
+    ini.path = full[0] != '\0' ? full : path;
+    const DWORD attributes = GetFileAttributesA(ini.path.c_str());
+    ini.exists = attributes != INVALID_FILE_ATTRIBUTES;
+    ini.isFolder = ini.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ini.readOnly = ini.exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    std::string bytes;
+    if (!ini.exists) {
+        ini.nearMiss = FindNearMiss(ini.path);
+    } else if (ini.isFolder) {
+        ReadAllSettings(ini.path.c_str(), &ini.settings);  // the plugin takes a folder for a file of fallbacks
+    } else if (Retrying([&] { return ReadBytes(ini.path, &bytes); })) {
+        ReadAsWindowsDoes(bytes, &ini);
+    }
+    return ini;
+}
+
+bool CheckIniWritable(const IniFacts& ini, std::string* error)
+{
+    if (!ini.exists) {
+        *error = "there is no file " + ini.path;
+    } else if (ini.isFolder) {
+        *error = ini.path + " is a folder, not a file";
+    } else if (ini.readOnly) {
+        *error = ini.path + " is read-only";
+    } else {
+        const std::string temporary = TemporaryPathFor(ini.path);
+        if (WriteNewFile(temporary, "")) {
+            return RemoveTemporary(temporary, error);
+        }
+        *error = SystemError("cannot make a file beside it, " + temporary);
+        RemoveTemporary(temporary, error);
+    }
+    return false;
+}
+
+bool PlanIniEdit(const std::string& bytes, const std::string& key, const std::string& value, std::string* edited,
+                 std::string* converted, std::string* error)
+{
     IniEncoding encoding = IniEncoding::kEightBit;
-    std::string text;
-    if (!DecodeIniText(*old, &encoding, &text)) {
+    std::string text, view, header;
+    if (!DecodeIniText(bytes, &encoding, &text)) {
         *error = "its text is in an encoding the probe cannot write back exactly";
         return false;
     }
-    const std::string temporary = TemporaryPathFor(path);
-    if (!WriteNewFile(temporary, EncodeIniText(SetIniValue(text, key, value), encoding))) {
-        *error = SystemError("cannot write " + temporary);
-        return false;
+    if (!key.empty()) {
+        text = SetIniValue(text, key, value);
     }
-    if (!ReadsAsEdited(path, temporary, key, value, error)) {
-        DeleteFileA(temporary.c_str());
-        return false;
+    converted->clear();
+    for (WindowsReading reading; (reading = ReadAsWindows(text, encoding, &view, &header)) != WindowsReading::kSame;) {
+        if (reading == WindowsReading::kMarkBeforeSection && IsAscii(text.substr(3))) {
+            text.erase(0, 3);
+            *converted = "saved without the UTF-8 mark before [Settings], which Windows does not read past";
+        } else if (reading == WindowsReading::kBigEndian) {
+            encoding = IniEncoding::kUtf16LittleEndian;
+            *converted = "saved as UTF-16 little-endian: Windows reads no big-endian file";
+        } else {
+            *error = reading == WindowsReading::kMarkBeforeSection
+                         ? "Windows does not read a [Settings] line right after a UTF-8 mark, and the file holds "
+                           "letters beyond ASCII that the mark is needed for"
+                         : "Windows reads the line " + header + " otherwise than other readers do";
+            return false;
+        }
+    }
+    *edited = EncodeIniText(text, encoding);
+    return true;
+}
+
+bool ReadsAsEdited(const SettingTexts& was, const SettingTexts& is, SettingKey key, const std::string& value,
+                   std::string* error)
+{
+    for (int k = 0; k < kSettingKeyCount; ++k) {
+        const bool mine = k == key;
+        if (mine ? (!is.present[k] || value != is.text[k])
+                 : (was.present[k] != is.present[k] || strcmp(was.text[k], is.text[k]) != 0)) {
+            *error = std::string("headview would not read ") + kSettingKeys[k] + (mine ? " as written" : " as before");
+            return false;
+        }
     }
     return true;
 }
 
-// Moves `from` over `to`, trying again while another program holds `to`
-// open, for up to kReplaceForMs.
-bool ReplaceFile(const std::string& from, const std::string& to)
-{
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        if (GetTickCount64() - start >= kReplaceForMs) {
-            return false;
-        }
-        Sleep(kReplaceRetryMs);
-    }
-}
+namespace {
 
-// A regular file that this process may open for writing.
-bool IsWritableFile(const std::string& path, std::string* error)
+// Writes the edit of the file at `live` to `temporary` and checks that it
+// reads as planned; `old` holds the file's bytes. The temporary file is
+// kept only on success.
+bool StageEdit(const std::string& live, const std::string& temporary, SettingKey key, const std::string& value,
+               std::string* old, std::string* converted, std::string* error)
 {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
-        *error = "there is no file " + path;
+    std::string edited, unedited, unused;
+    SettingTexts was = {}, is = {};
+    if (!Retrying([&] { return ReadBytes(live, old); })) {
+        *error = "cannot read " + live;
         return false;
     }
-    if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-        *error = path + " is a folder, not a file";
+    // The other keys are compared with the unedited text as the edit saves
+    // it, so that a conversion Windows needs is not taken for a change.
+    if (!PlanIniEdit(*old, kSettingKeys[key], value, &edited, converted, error) ||
+        !PlanIniEdit(*old, "", "", &unedited, &unused, error) ||
+        !ReadTextsOf(unedited, temporary, &was, nullptr, error)) {
         return false;
     }
-    if ((attributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        *error = path + " is read-only";
+    if (!WriteNewFile(temporary, edited)) {
+        *error = SystemError("cannot write " + temporary);
+        RemoveTemporary(temporary, error);
         return false;
     }
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        *error = SystemError("cannot open " + path + " for writing");
+    ReadSettingTexts(temporary.c_str(), &is);
+    if (!ReadsAsEdited(was, is, key, value, error)) {
+        RemoveTemporary(temporary, error);
         return false;
     }
-    CloseHandle(file);
     return true;
 }
 
 }  // namespace
 
-IniState ReadIni(const std::string& path)
+bool CheckIniEditable(const std::string& path, SettingKey key, const std::string& sampleValue, std::string* error)
 {
-    IniState ini = {};
-    char full[kSettingsPathSize];
-    ResolveSettingsPathOf(path.c_str(), full);
-    ini.path = full[0] != '\0' ? full : path;
-    ini.exists = SettingsFileExists(full);
-    ini.allRead = ini.exists && ReadAllSettings(full, &ini.settings);
-    if (ini.exists) {
-        SettingTexts texts;
-        ReadSettingTexts(full, &texts);
-        for (int key = 0; key < kSettingKeyCount; ++key) {
-            ini.present[key] = texts.present[key];
-            ini.texts[key] = texts.text[key];
+    std::string old, converted;
+    const std::string temporary = TemporaryPathFor(path);
+    return StageEdit(path, temporary, key, sampleValue, &old, &converted, error) && RemoveTemporary(temporary, error);
+}
+
+bool WriteIniValue(const std::string& path, SettingKey key, const std::string& value, std::string* converted,
+                   std::string* error)
+{
+    const std::string temporary = TemporaryPathFor(path);
+    std::string old, now;
+    if (!StageEdit(path, temporary, key, value, &old, converted, error)) {
+        return false;
+    }
+    bool changed = false;
+    DWORD failure = 0;
+    const bool moved = Retrying([&] {
+        if (!ReadBytes(path, &now)) {
+            return false;
         }
-    }
-    return ini;
-}
-
-bool CheckIniWritable(const std::string& path, std::string* error)
-{
-    if (!IsWritableFile(path, error)) {
+        changed = now != old;  // the player saved it meanwhile: theirs stands
+        if (changed || MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            return true;
+        }
+        failure = GetLastError();
         return false;
+    }) && !changed;
+    if (!moved) {
+        SetLastError(failure);
+        *error = changed ? path + " changed while the probe worked on it"
+                         : SystemError("cannot replace " + path + " (is it open in another program?)");
+        RemoveTemporary(temporary, error);
     }
-    const std::string temporary = TemporaryPathFor(path);
-    HANDLE file = CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_FLAG_DELETE_ON_CLOSE,
-                              nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        *error = SystemError("cannot write " + temporary);
-        return false;
-    }
-    CloseHandle(file);
-    return true;
-}
-
-bool CheckIniEditable(const std::string& path, const std::string& key, const std::string& sampleValue,
-                      std::string* error)
-{
-    std::string old;
-    if (!WriteEditedCopy(path, key, sampleValue, &old, error)) {
-        return false;
-    }
-    DeleteFileA(TemporaryPathFor(path).c_str());
-    return true;
-}
-
-bool WriteIniValue(const std::string& path, const std::string& key, const std::string& value, std::string* error)
-{
-    std::string old;
-    if (!IsWritableFile(path, error) || !WriteEditedCopy(path, key, value, &old, error)) {
-        return false;
-    }
-    const std::string temporary = TemporaryPathFor(path);
-    std::string now;
-    if (!ReadBytes(path, &now) || now != old) {
-        *error = path + " changed while the probe worked on it";
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    if (!ReplaceFile(temporary, path)) {
-        *error = SystemError("cannot replace " + path + " (is it open in another program?)");
-        DeleteFileA(temporary.c_str());
-        return false;
-    }
-    return true;
+    return moved;
 }

@@ -1,6 +1,10 @@
 #include "probe/ini_text.h"
 
+#include <math.h>
+#include <stdio.h>
 #include <string.h>
+
+#include <charconv>
 
 namespace {
 
@@ -129,4 +133,69 @@ std::string SetIniValue(const std::string& text, const std::string& key, const s
     // The section's last line may be the file's last, without a line end.
     const bool open = insertAt == text.size() && !text.empty() && text.back() != '\n';
     return text.substr(0, insertAt) + (open ? lineEnd : "") + keyLine + text.substr(insertAt);
+}
+
+WindowsReading ReadAsWindows(const std::string& text, IniEncoding encoding, std::string* view, std::string* header)
+{
+    *view = text;
+    if (encoding == IniEncoding::kUtf16BigEndian) {
+        view->clear();
+        return WindowsReading::kBigEndian;
+    }
+    const bool marked = text.compare(0, 3, kByteOrderMark) == 0;
+    WindowsReading reading = WindowsReading::kSame;
+    size_t erased = 0;  // from `view` so far
+    for (size_t at = marked ? 3 : 0; at < text.size();) {
+        const Line line = LineAt(text, at);
+        at = line.next;
+        size_t first = 0, last = 0;
+        if (!SectionName(text, line, &first, &last) || !SameWord(text, first, last, kSection)) {
+            continue;
+        }
+        if (marked && line.start == 3) {
+            // Windows takes the mark as part of the line: no section starts there.
+            *view = ";" + text.substr(3);
+            return WindowsReading::kMarkBeforeSection;
+        }
+        const size_t close = text.find(']', first);
+        if (text.find(']', close + 1) < line.end) {
+            *header = text.substr(line.start, line.end - line.start);
+            view->erase(close + 1 - erased, line.end - close - 1);
+            erased += line.end - close - 1;
+            reading = WindowsReading::kBracketInHeader;
+        }
+    }
+    return reading;
+}
+
+bool IsAscii(const std::string& text)
+{
+    for (const char c : text) {
+        if (static_cast<unsigned char>(c) > 0x7F) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string HexValueText(int32_t value)
+{
+    // The magnitude in unsigned arithmetic: -0x80000000 has no positive int32.
+    const uint32_t bits = static_cast<uint32_t>(value);
+    char text[16];
+    snprintf(text, sizeof text, "%s%X", value < 0 ? "-" : "", static_cast<unsigned>(value < 0 ? 0u - bits : bits));
+    return text;
+}
+
+bool OffsetValueText(double offset, std::string* text)
+{
+    constexpr size_t kLongestValue = 31;  // what the settings reader keeps of a value
+    char digits[64];
+    const double rounded = round(offset * 10000.0) / 10000.0;
+    const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, rounded + 0.0, std::chars_format::fixed);
+    if (r.ec != std::errc() || static_cast<size_t>(r.ptr - digits) > kLongestValue) {
+        return false;
+    }
+    text->assign(digits, r.ptr);
+    return true;
 }

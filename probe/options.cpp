@@ -1,6 +1,7 @@
 #include "probe/options.h"
 
-#include <stdio.h>
+#include "probe/console.h"
+
 #include <stdlib.h>
 
 namespace {
@@ -93,7 +94,7 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
 
 void PrintUsage()
 {
-    printf(
+    WriteOut(
         "usage: headview-probe [--seconds N] [--ini PATH]\n"
         "       headview-probe --centre [--ini PATH]\n"
         "       headview-probe --gain DEGREES [--ini PATH]\n"
@@ -111,6 +112,38 @@ void PrintUsage()
         "  --ini PATH      the settings file (default: headview.ini in this folder)\n"
         "  -h, --help, /?  show this text\n"
         "\n"
-        "Exit code: 0 all is well or the file was written, 1 something to fix or nothing written,\n"
-        "2 bad usage or a file that cannot be read or written.\n");
+        "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also: nothing\n"
+        "written), 2 bad usage or a file that cannot be written safely.\n");
+}
+
+Use ParseMenuChoice(const std::string& line)
+{
+    const size_t first = line.find_first_not_of(" \t");
+    if (first == std::string::npos || line.find_first_not_of(" \t", first + 1) != std::string::npos) {
+        return Use::kNone;
+    }
+    switch (line[first]) {
+    case '1':
+        return Use::kWatch;
+    case '2':
+        return Use::kCentre;
+    case '3':
+        return Use::kGain;
+    case '4':
+        return Use::kQuit;
+    default:
+        return Use::kNone;
+    }
+}
+
+void PrintMenu()
+{
+    Print("headview-probe: start your head tracker first. Then choose:\n"
+          "  1  watch the tracker for %d seconds and say what to change\n"
+          "  2  centre the view (look straight ahead)\n"
+          "  3  set the gain: a look out of the side window turns the camera %g degrees\n"
+          "  4  quit\n"
+          "(From a command prompt, headview-probe --help shows more.)\n"
+          "Your choice, then Enter: ",
+          kMenuWatchSeconds, kMenuSideWindowDegrees);
 }

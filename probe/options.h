@@ -3,7 +3,7 @@
 
 #include <string>
 
-enum class Use { kWatch, kCentre, kGain, kHelp };
+enum class Use { kWatch, kCentre, kGain, kHelp, kQuit, kNone };
 
 struct Options {
     Use use = Use::kWatch;
@@ -17,3 +17,10 @@ struct Options {
 bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
 
 void PrintUsage();
+
+// The menu a double-click gets: what a typed line chooses ("1" to "4",
+// blanks around it allowed), kNone for anything else.
+Use ParseMenuChoice(const std::string& line);
+constexpr int kMenuWatchSeconds = 10;
+constexpr double kMenuSideWindowDegrees = 90.0;
+void PrintMenu();
