@@ -4,8 +4,6 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <charconv>
-
 namespace {
 
 constexpr const char* kSection = "Settings";
@@ -190,12 +188,15 @@ std::string HexValueText(int32_t value)
 bool OffsetValueText(double offset, std::string* text)
 {
     constexpr size_t kLongestValue = 31;  // what the settings reader keeps of a value
-    char digits[64];
+    // The C locale, which the probe never changes, writes a point.
+    char digits[400];
     const double rounded = round(offset * 10000.0) / 10000.0;
-    const std::to_chars_result r = std::to_chars(digits, digits + sizeof digits, rounded + 0.0, std::chars_format::fixed);
-    if (r.ec != std::errc() || static_cast<size_t>(r.ptr - digits) > kLongestValue) {
+    const int length = snprintf(digits, sizeof digits, "%.4f", rounded == 0.0 ? 0.0 : rounded);
+    if (length <= 0 || static_cast<size_t>(length) >= sizeof digits) {
         return false;
     }
-    text->assign(digits, r.ptr);
-    return true;
+    text->assign(digits, static_cast<size_t>(length));
+    text->erase(text->find_last_not_of('0') + 1);  // "-0.4200" reads as "-0.42"
+    *text += text->back() == '.' ? "0" : "";
+    return isfinite(rounded) && text->size() <= kLongestValue;
 }

@@ -6,6 +6,8 @@
 
 #include <stdio.h>
 
+#include <charconv>
+
 namespace {
 
 constexpr const char* kRequest = "FTCreateMapping request.";
@@ -64,13 +66,19 @@ LogLine ParseLine(std::string text)
     if (!text.empty() && text.back() == '\r') {
         text.pop_back();
     }
-    int day = 0, month = 0, year = 0, hour = 0, minute = 0, second = 0, millisecond = 0;
-    const bool timed = sscanf(text.c_str(), "[%d.%d.%d %d:%d:%d.%d]", &day, &month, &year, &hour, &minute, &second,
-                              &millisecond) == 7;
+    int fields[7] = {};  // day, month, year, hour, minute, second, millisecond
+    const char* at = text.c_str() + (text.empty() ? 0 : 1);
+    const char* const end = text.c_str() + text.size();
+    bool timed = !text.empty() && text[0] == '[';
+    for (int i = 0; i < 7 && timed; ++i) {
+        const std::from_chars_result r = std::from_chars(at, end, fields[i]);
+        timed = r.ec == std::errc() && r.ptr < end && *r.ptr == ".. ::.]"[i];
+        at = r.ptr + 1;
+    }
     const size_t start = text.find("] ");
-    const double days = (year * 12.0 + month) * 31.0 + day;
-    return LogLine{timed ? ((days * 24.0 + hour) * 60.0 + minute) * 60.0 + second + millisecond / 1000.0 : 0.0,
-                   start == std::string::npos ? text : text.substr(start + 2)};
+    const double days = (fields[2] * 12.0 + fields[1]) * 31.0 + fields[0];
+    const double seconds = ((days * 24.0 + fields[3]) * 60.0 + fields[4]) * 60.0 + fields[5] + fields[6] / 1000.0;
+    return LogLine{timed ? seconds : 0.0, start == std::string::npos ? text : text.substr(start + 2)};
 }
 
 void CountError(const std::string& message, int* badKeys, int* missingIni)

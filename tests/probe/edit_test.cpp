@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <math.h>
+#include <string.h>
+
 #include <string>
 
 namespace {
@@ -256,5 +259,28 @@ TEST(SetIniValue, ChangesOnlyTheOneValue)
 {
     for (const EditCase& c : kEdits) {
         EXPECT_EQ(SetIniValue(c.before, "headviewing_offset", "-0.12"), c.after) << c.what;
+    }
+}
+
+TEST(ValueText, WrittenSoTheReaderReadsThemBack)
+{
+    const struct {
+        double offset;
+        const char* text;  // null: refused
+    } offsets[] = {{-0.42, "-0.42"}, {0.3, "0.3"}, {12.0, "12.0"}, {-0.00004, "0.0"}, {123.45678, "123.4568"},
+                   {1e30, nullptr}, {INFINITY, nullptr}};
+    for (const auto& row : offsets) {
+        std::string text;
+        EXPECT_EQ(OffsetValueText(row.offset, &text), row.text != nullptr) << row.offset;
+        EXPECT_EQ(text, row.text != nullptr ? row.text : text) << row.offset;
+    }
+    const struct {
+        int32_t value;
+        const char* text;
+    } gains[] = {{0x39, "39"}, {-180, "-B4"}, {INT32_MIN, "-80000000"}, {INT32_MAX, "7FFFFFFF"}};
+    for (const auto& row : gains) {
+        int32_t back = 0;
+        EXPECT_EQ(HexValueText(row.value), row.text);
+        EXPECT_TRUE(ConvertHexSettingText(row.text, strlen(row.text), &back) && back == row.value) << row.text;
     }
 }

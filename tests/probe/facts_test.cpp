@@ -326,3 +326,20 @@ TEST(ParseMenuChoice, EachLineChoosesOneUseOrNone)
         EXPECT_EQ(ParseMenuChoice(row.line), row.use) << "'" << row.line << "'";
     }
 }
+
+TEST(OpenTrackerView, ARegionThisProcessMayNotOpenIsToldFromNone)
+{
+    TrackerView view;
+    EXPECT_EQ(OpenTrackerView(&view), Region::kAbsent);
+    // As a tracker run as administrator leaves it: there, but no access granted.
+    SECURITY_DESCRIPTOR descriptor;
+    InitializeSecurityDescriptor(&descriptor, SECURITY_DESCRIPTOR_REVISION);
+    ACL acl;
+    InitializeAcl(&acl, sizeof acl, ACL_REVISION);
+    SetSecurityDescriptorDacl(&descriptor, TRUE, &acl, FALSE);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, &descriptor, FALSE};
+    HANDLE region = CreateFileMappingA(INVALID_HANDLE_VALUE, &attributes, PAGE_READWRITE, 0, 256, kFTRegionName);
+    ASSERT_NE(region, nullptr);
+    EXPECT_EQ(OpenTrackerView(&view), Region::kDenied);
+    CloseHandle(region);
+}
