@@ -50,8 +50,10 @@ int Prepare(const std::string& iniPath, SettingKey key, const std::string& sampl
     }
     s->editable = CheckIniEditable(s->ini.path, key, sampleValue, &error);
     if (!s->editable) {
-        Print("headview-probe cannot change this headview.ini safely: %s.\nIt measures all the same and shows the "
-              "line to put in by hand.\n", error.c_str());
+        Print(
+            "headview-probe cannot change this headview.ini safely: %s.\nIt measures all the same and shows the "
+            "line to put in by hand.\n",
+            error.c_str());
     }
     TrackerFacts tracker = {};
     tracker.region = OpenTrackerView(&s->view);
@@ -84,8 +86,10 @@ bool AskAndMeasure(Session* s, const char* request, double* yaw)
     } else if (!isfinite(stats.sum)) {
         Add(s, Mark::kFix, "The tracker's yaw is not a number: restart the tracker. Nothing was written.");
     } else if (YawSpread(stats) > kStillRadians) {
-        Add(s, Mark::kFix, Format("Your head moved by %.1f degrees during that second. Hold still and run this again.\n"
-                                  "Nothing was written.", YawSpread(stats) * kDegreesPerRadian));
+        Add(s, Mark::kFix,
+            Format("Your head moved by %.1f degrees during that second. Hold still and run this again.\n"
+                   "Nothing was written.",
+                   YawSpread(stats) * kDegreesPerRadian));
     } else {
         *yaw = MeanYaw(stats);
         return true;
@@ -117,8 +121,9 @@ int Write(Session* s, SettingKey key, const std::string& value)
     const std::string line = std::string(kSettingKeys[key]) + "=" + value;
     std::string converted, error = "it would not read back as written";
     if (!s->editable || !WriteIniValue(s->ini.path, key, value, &converted, &error)) {
-        Add(s, Mark::kFix, "Could not change headview.ini safely: " + error +
-                               ".\nIt is left as it was. To make the change by hand, put this line in it, under [Settings]:",
+        Add(s, Mark::kFix,
+            "Could not change headview.ini safely: " + error +
+                ".\nIt is left as it was. To make the change by hand, put this line in it, under [Settings]:",
             line);
         Report(s->findings);
         return 2;
@@ -139,7 +144,8 @@ int RunCentre(const std::string& iniPath)
     }
     const Settings settings = s.ini.settings;
     const bool processed = settings.source == 1;
-    Print("Centring the view on the %s yaw (headviewing_source=%d).\n", processed ? "processed" : "raw", settings.source);
+    Print("Centring the view on the %s yaw (headviewing_source=%d).\n", processed ? "processed" : "raw",
+          settings.source);
     double yaw = 0.0;
     const bool measured = AskAndMeasure(&s, kLookAhead, &yaw);
     CloseTrackerView(&s.view);
@@ -152,13 +158,13 @@ int RunCentre(const std::string& iniPath)
         Add(&s, centred ? Mark::kOk : Mark::kFix,
             Format("Straight ahead the processed yaw reads %.2f degrees%s. headview follows it, and with\n"
                    "headviewing_source=1 --centre writes no offset: your tracker's centre key centres the view%s.",
-                   yaw * kDegreesPerRadian, centred ? ": centred" : "", centred ? "" : " (press it while you look ahead)"));
+                   yaw * kDegreesPerRadian, centred ? ": centred" : "",
+                   centred ? "" : " (press it while you look ahead)"));
         return Report(s.findings);
     }
     std::string offset;
     Settings changed = settings;
-    if (!OffsetValueText(-yaw, &offset) ||
-        !ConvertFloatSettingText(offset.c_str(), offset.size(), &changed.offset) ||
+    if (!OffsetValueText(-yaw, &offset) || !ConvertFloatSettingText(offset.c_str(), offset.size(), &changed.offset) ||
         fabs(changed.offset + yaw) > kOffsetRounding) {
         Add(&s, Mark::kFix, "The tracker's yaw is out of range. Nothing was written.");
         return Report(s.findings);
@@ -182,8 +188,10 @@ int RunGain(const std::string& iniPath, double degrees)
     }
     const double turn = fabs(side - ahead);
     if (turn < kSmallestTurn) {
-        Add(&s, Mark::kFix, Format("Your head turned only %.1f degrees: too little to measure. Turn further and run "
-                                   "this again.\nNothing was written.", turn * kDegreesPerRadian));
+        Add(&s, Mark::kFix,
+            Format("Your head turned only %.1f degrees: too little to measure. Turn further and run "
+                   "this again.\nNothing was written.",
+                   turn * kDegreesPerRadian));
         return Report(s.findings);
     }
     // The sign of the present gain decides which way the camera turns.

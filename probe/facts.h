@@ -67,14 +67,14 @@ enum class Region { kAbsent, kDenied, kOpen };
 
 struct TrackerFacts {
     Region region;
-    int poses;                   // new poses seen
-    YawStats processed, raw;     // both yaws
-    double rawMinusProcessed;    // summed over the poses
+    int poses;                 // new poses seen
+    YawStats processed, raw;   // both yaws
+    double rawMinusProcessed;  // summed over the poses
     bool rawAlwaysZero, processedAlwaysZero, sameEveryPose;
-    bool otherAxesLive;          // any pitch, roll or position not zero
-    int64_t published;           // poses the tracker published, from its frame counter
-    double watchedSeconds;       // since the region was found
-    double longestStall;         // the counter stood still this long between two of the probe's readings
+    bool otherAxesLive;     // any pitch, roll or position not zero
+    int64_t published;      // poses the tracker published, from its frame counter
+    double watchedSeconds;  // since the region was found
+    double longestStall;    // the counter stood still this long between two of the probe's readings
 };
 
 struct SetUpFacts {

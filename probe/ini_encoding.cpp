@@ -42,8 +42,8 @@ bool Utf8Of(const std::wstring& units, std::string* text)
         return true;
     }
     const int size = static_cast<int>(units.size());
-    const int length = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), size, nullptr, 0, nullptr,
-                                           nullptr);
+    const int length =
+        WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, units.data(), size, nullptr, 0, nullptr, nullptr);
     if (length <= 0) {
         return false;
     }

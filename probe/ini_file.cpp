@@ -299,16 +299,18 @@ bool WriteIniValue(const std::string& path, SettingKey key, const std::string& v
     bool changed = false;
     DWORD failure = 0;
     const bool moved = Retrying([&] {
-        if (!ReadBytes(path, &now)) {
-            return false;
-        }
-        changed = now != old;  // the player saved it meanwhile: theirs stands
-        if (changed || MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            return true;
-        }
-        failure = GetLastError();
-        return false;
-    }) && !changed;
+                           if (!ReadBytes(path, &now)) {
+                               return false;
+                           }
+                           changed = now != old;  // the player saved it meanwhile: theirs stands
+                           if (changed || MoveFileExA(temporary.c_str(), path.c_str(),
+                                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+                               return true;
+                           }
+                           failure = GetLastError();
+                           return false;
+                       }) &&
+                       !changed;
     if (!moved) {
         SetLastError(failure);
         *error = changed ? path + " changed while the probe worked on it"

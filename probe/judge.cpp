@@ -24,8 +24,7 @@ constexpr int64_t kLargeLogBytes = 10 * 1024 * 1024;
 const char* const kFallbackText[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
 const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
 
-constexpr const char* kSaveAs =
-    "In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
+constexpr const char* kSaveAs = "In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
 
 bool Converts(SettingKey key, const std::string& text)
 {
@@ -75,15 +74,20 @@ Finding JudgeWindowsReading(const IniFacts& ini)
         return {Check::kIniWindows, Mark::kFix,
                 Format("Windows does not see the [Settings] line right after the UTF-8 mark this file starts "
                        "with,\nso headview reads none of its keys and uses 1, 1, 23 and 0.0. %s",
-                       kSaveAs), ""};
+                       kSaveAs),
+                ""};
     case WindowsReading::kBigEndian:
         return {Check::kIniWindows, Mark::kFix,
                 Format("headview.ini is saved as UTF-16 big-endian, which Windows does not read: headview uses\n"
-                       "1, 1, 23 and 0.0. %s", kSaveAs), ""};
+                       "1, 1, 23 and 0.0. %s",
+                       kSaveAs),
+                ""};
     case WindowsReading::kBracketInHeader:
         return {Check::kIniWindows, Mark::kNote,
-                "The line " + ini.header + " is read as [Settings] by Windows, but not by other\n"
-                "readers, and the probe will not edit the file: put the comment on a line of its own.", ""};
+                "The line " + ini.header +
+                    " is read as [Settings] by Windows, but not by other\n"
+                    "readers, and the probe will not edit the file: put the comment on a line of its own.",
+                ""};
     default:
         return {Check::kIniWindows, Mark::kOk, "", ""};
     }
@@ -93,26 +97,35 @@ Finding JudgeIniFile(const IniFacts& ini)
 {
     if (ini.isFolder) {
         return {Check::kIniFile, Mark::kFix,
-                ini.path + " is a folder, not a file: headview reads it as a file without keys.\n"
-                "Delete that folder and copy headview.ini from the headview zip in its place.", ""};
+                ini.path +
+                    " is a folder, not a file: headview reads it as a file without keys.\n"
+                    "Delete that folder and copy headview.ini from the headview zip in its place.",
+                ""};
     }
     if (!ini.exists && !ini.nearMiss.empty()) {
         return {Check::kIniFile, Mark::kStop,
-                "No headview.ini at " + ini.path + ", so headview keeps the camera off. There is a file\n"
-                "named " + ini.nearMiss + " beside it: Windows hides the end of its name. Rename it to headview.ini\n"
-                "(in Explorer: View, then tick \"File name extensions\", then rename it).", ""};
+                "No headview.ini at " + ini.path +
+                    ", so headview keeps the camera off. There is a file\n"
+                    "named " +
+                    ini.nearMiss +
+                    " beside it: Windows hides the end of its name. Rename it to headview.ini\n"
+                    "(in Explorer: View, then tick \"File name extensions\", then rename it).",
+                ""};
     }
     if (!ini.exists) {
         return {Check::kIniFile, Mark::kStop,
-                "No headview.ini at " + ini.path + ", so headview keeps the camera off. Copy it there\n"
-                "from the headview zip, or give its place with --ini.", ""};
+                "No headview.ini at " + ini.path +
+                    ", so headview keeps the camera off. Copy it there\n"
+                    "from the headview zip, or give its place with --ini.",
+                ""};
     }
     const Settings& s = ini.settings;
     return {Check::kIniFile, Mark::kOk,
             Format("headview.ini at %s: follows the %s yaw (headviewing_source=%d), offset %g, gain %d "
                    "(headviewing_multiplier=%s)",
                    ini.path.c_str(), s.source == 1 ? "processed" : "raw", s.source, static_cast<double>(s.offset),
-                   s.multiplier, HexValueText(s.multiplier).c_str()), ""};
+                   s.multiplier, HexValueText(s.multiplier).c_str()),
+            ""};
 }
 
 void JudgeSettings(const IniFacts& ini, Findings* out)
@@ -121,14 +134,16 @@ void JudgeSettings(const IniFacts& ini, Findings* out)
     if (s.enabled != 1) {
         out->push_back({Check::kCameraOn, Mark::kStop,
                         Format("headview.ini turns the camera off (headviewing=%s). To turn it on:",
-                               HexValueText(s.enabled).c_str()), "headviewing=1"});
+                               HexValueText(s.enabled).c_str()),
+                        "headviewing=1"});
         return;
     }
     out->push_back(DescribeHeading(JudgeHeading(s), ini));
     if (s.test == 1 && ini.present[kTestKey]) {  // a missing key is named already
         out->push_back({Check::kReload, Mark::kNote,
                         "headview reads headview.ini again on every frame (headviewing_test=1): fine while\n"
-                        "tuning. For play:", "headviewing_test=0"});
+                        "tuning. For play:",
+                        "headviewing_test=0"});
     }
     if (s.source == 1 && s.offset != 0.0f) {
         out->push_back({Check::kOffset, Mark::kNote,
@@ -146,7 +161,8 @@ Finding Missing(Check check, const std::string& folder, const char* what)
 void JudgeFolder(const FolderFacts& f, const std::string& folder, Findings* out)
 {
     if (!f.plugin) {
-        out->push_back(Missing(Check::kPlugin, folder, "headview.asi is not in %s: copy it there from the headview zip."));
+        out->push_back(
+            Missing(Check::kPlugin, folder, "headview.asi is not in %s: copy it there from the headview zip."));
     }
     if (!f.scriptHook) {
         out->push_back(Missing(Check::kScriptHook, folder, "ScriptHookV.dll is not in %s: install ScriptHookV there."));
@@ -157,7 +173,8 @@ void JudgeFolder(const FolderFacts& f, const std::string& folder, Findings* out)
                                "Copy it there from the ScriptHookV zip."));
     }
     if (f.plugin && f.scriptHook && f.asiLoader) {
-        out->push_back(Missing(Check::kPlugin, folder, "headview.asi, ScriptHookV.dll and its ASI loader dinput8.dll are in %s"));
+        out->push_back(
+            Missing(Check::kPlugin, folder, "headview.asi, ScriptHookV.dll and its ASI loader dinput8.dll are in %s"));
         out->back().mark = Mark::kOk;
     }
 }
@@ -201,24 +218,28 @@ void JudgeLog(const LogFacts& log, bool keysUnreadable, Findings* out)
     if (log.settingsErrorsSince > 0) {
         out->push_back({Check::kLogSettings, Mark::kNote,
                         Format("headview.log: headview re-read headview.ini on every frame and could not read a key "
-                               "each time.%s", now), ""});
+                               "each time.%s",
+                               now),
+                        ""});
     } else if (log.settingsErrorsAtStart > 0) {
         out->push_back({Check::kLogSettings, Mark::kNote,
                         Format("headview.log: a key in headview.ini could not be read when the game started.%s", now),
                         ""});
     }
     if (log.missingIniSince > 0 || log.missingIniAtStart > 0) {
-        out->push_back({Check::kLogSettings, Mark::kNote,
-                        log.missingIniSince > 0
-                            ? "headview.log: headview.ini went missing while the game ran; headview kept the last values."
-                            : "headview.log: headview.ini was not in the game's working folder when the game started.",
-                        ""});
+        out->push_back(
+            {Check::kLogSettings, Mark::kNote,
+             log.missingIniSince > 0
+                 ? "headview.log: headview.ini went missing while the game ran; headview kept the last values."
+                 : "headview.log: headview.ini was not in the game's working folder when the game started.",
+             ""});
     }
     if (log.bytes > kLargeLogBytes) {
         out->push_back({Check::kLogSize, Mark::kNote,
                         Format("headview.log is %.1f MB: it grows by a line on every frame while headviewing_test=1\n"
                                "and a key is unreadable or headview.ini is missing. Fix that, then delete it.",
-                               static_cast<double>(log.bytes) / (1024.0 * 1024.0)), ""});
+                               static_cast<double>(log.bytes) / (1024.0 * 1024.0)),
+                        ""});
     }
 }
 
@@ -245,7 +266,8 @@ Findings JudgeSetUp(const SetUpFacts& facts)
 {
     const IniFacts& ini = facts.ini;
     Findings out = {JudgeIniFile(ini)};
-    const bool unreadable = ini.windows == WindowsReading::kMarkBeforeSection || ini.windows == WindowsReading::kBigEndian;
+    const bool unreadable =
+        ini.windows == WindowsReading::kMarkBeforeSection || ini.windows == WindowsReading::kBigEndian;
     if (ini.exists && !ini.isFolder) {
         out.push_back(JudgeWindowsReading(ini));
         if (!unreadable) {  // else every key is named by the one finding
@@ -285,7 +307,8 @@ Finding DescribeHeading(Heading heading, const IniFacts& ini)
     case Heading::kNeverFinite:
         return {Check::kHeading, Mark::kStop,
                 "The camera can never move: the heading headview would send is not a finite number, so it\n"
-                "sends none (" + offset + " with a gain of " + std::to_string(s.multiplier) + ").",
+                "sends none (" +
+                    offset + " with a gain of " + std::to_string(s.multiplier) + ").",
                 "headviewing_offset=0.0"};
     case Heading::kFrozen:
         return {Check::kHeading, Mark::kStop,
@@ -296,7 +319,8 @@ Finding DescribeHeading(Heading heading, const IniFacts& ini)
     case Heading::kSpinning:
         return {Check::kHeading, Mark::kStop,
                 Format("A head turn of 45 degrees would turn the camera to %.3g degrees, past 180: it would spin\n"
-                       "round.", static_cast<double>(HeadingAt(s, offsetToBlame ? 0.0 : kTestTurn))),
+                       "round.",
+                       static_cast<double>(HeadingAt(s, offsetToBlame ? 0.0 : kTestTurn))),
                 offsetToBlame ? "headviewing_offset=0.0" : gain};
     default:
         return {Check::kHeading, Mark::kOk,
@@ -355,58 +379,92 @@ struct Row {
 constexpr const char* kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
 
 const Row kTable[] = {
-    {Situation::kNoTracker, -1,
+    {Situation::kNoTracker,
+     -1,
      {Mark::kStop,
       "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack\n"
-      "output (in opentrack: Output \"freetrack 2.0 Enhanced\").", nullptr, true}},
-    {Situation::kDenied, -1,
+      "output (in opentrack: Output \"freetrack 2.0 Enhanced\").",
+      nullptr, true}},
+    {Situation::kDenied,
+     -1,
      {Mark::kStop,
       "A tracker publishes FreeTrack data, but Windows does not let this program read it: the tracker\n"
       "runs as administrator and the game and the probe do not (or the other way round). Run them\n"
-      "all the same way: all as administrator or none.", nullptr, true}},
-    {Situation::kNoPoses, -1,
+      "all the same way: all as administrator or none.",
+      nullptr, true}},
+    {Situation::kNoPoses,
+     -1,
      {Mark::kStop,
       "Your tracker's data is there, but no new head positions arrived: the tracker is paused, or it\n"
       "cannot find your face or markers (look at its camera view). If no tracker runs, the game made\n"
-      "this empty data itself: start the tracker and turn on its FreeTrack output.", nullptr, true}},
-    {Situation::kOnlyZeros, -1,
+      "this empty data itself: start the tracker and turn on its FreeTrack output.",
+      nullptr, true}},
+    {Situation::kOnlyZeros,
+     -1,
      {Mark::kStop,
       "Your tracker sends head positions with every axis at zero: it is not tracking you. Look at its\n"
-      "camera view, and start tracking in it.", nullptr, true}},
-    {Situation::kStalled, -1,
+      "camera view, and start tracking in it.",
+      nullptr, true}},
+    {Situation::kStalled,
+     -1,
      {Mark::kFix,
       "Your tracker stopped sending new head positions for a while: it lost your face or markers\n"
-      "(look at its camera view), or it was paused.", nullptr, false}},
-    {Situation::kHeldStill, -1,
+      "(look at its camera view), or it was paused.",
+      nullptr, false}},
+    {Situation::kHeldStill,
+     -1,
      {Mark::kFix,
       "Your tracker tracks you, but both yaws stayed at exactly zero: your head stayed within its\n"
-      "dead zone. Turn your head left and right while the probe watches, and run it again.", nullptr, false}},
-    {Situation::kNotMoved, -1,
-     {Mark::kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches,\n"
-                  "and run it again.", nullptr, false}},
-    {Situation::kRawZero, 1,
-     {Mark::kOk, "Your tracker leaves the raw yaw at zero; headview follows the processed yaw\n"
-                 "(headviewing_source=1), which suits this tracker.", nullptr, false}},
-    {Situation::kRawZero, -1,
-     {Mark::kStop, "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera\n"
-                   "would not turn. Put this line in headview.ini, under [Settings]:", "headviewing_source=1", true}},
-    {Situation::kSameYaws, -1,
+      "dead zone. Turn your head left and right while the probe watches, and run it again.",
+      nullptr, false}},
+    {Situation::kNotMoved,
+     -1,
+     {Mark::kFix,
+      "Nothing turned while the probe watched. Turn your head left and right while it watches,\n"
+      "and run it again.",
+      nullptr, false}},
+    {Situation::kRawZero,
+     1,
+     {Mark::kOk,
+      "Your tracker leaves the raw yaw at zero; headview follows the processed yaw\n"
+      "(headviewing_source=1), which suits this tracker.",
+      nullptr, false}},
+    {Situation::kRawZero,
+     -1,
+     {Mark::kStop,
+      "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera\n"
+      "would not turn. Put this line in headview.ini, under [Settings]:",
+      "headviewing_source=1", true}},
+    {Situation::kSameYaws,
+     -1,
      {Mark::kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", nullptr, false}},
-    {Situation::kRawOffCentre, 1,
-     {Mark::kOk, "The raw yaw sits off centre; headview follows the processed yaw (headviewing_source=1),\n"
-                 "which your tracker's centre key centres.", nullptr, false}},
-    {Situation::kRawOffCentre, -1,
-     {Mark::kFix, "The raw yaw that headview follows sits off centre, with headviewing_offset added. Run\n"
-                  "headview-probe --centre while you look ahead, or follow the processed yaw, which your\n"
-                  "tracker's centre key centres, with these lines under [Settings]:", kToProcessed, false}},
-    {Situation::kRawShaky, 1,
-     {Mark::kOk, "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your\n"
-                 "tracker's own smoothing.", nullptr, false}},
-    {Situation::kRawShaky, -1,
-     {Mark::kFix, "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow\n"
-                  "the processed yaw, with your tracker's smoothing, put these lines under [Settings]:",
+    {Situation::kRawOffCentre,
+     1,
+     {Mark::kOk,
+      "The raw yaw sits off centre; headview follows the processed yaw (headviewing_source=1),\n"
+      "which your tracker's centre key centres.",
+      nullptr, false}},
+    {Situation::kRawOffCentre,
+     -1,
+     {Mark::kFix,
+      "The raw yaw that headview follows sits off centre, with headviewing_offset added. Run\n"
+      "headview-probe --centre while you look ahead, or follow the processed yaw, which your\n"
+      "tracker's centre key centres, with these lines under [Settings]:",
       kToProcessed, false}},
-    {Situation::kYawsAgree, -1,
+    {Situation::kRawShaky,
+     1,
+     {Mark::kOk,
+      "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your\n"
+      "tracker's own smoothing.",
+      nullptr, false}},
+    {Situation::kRawShaky,
+     -1,
+     {Mark::kFix,
+      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow\n"
+      "the processed yaw, with your tracker's smoothing, put these lines under [Settings]:",
+      kToProcessed, false}},
+    {Situation::kYawsAgree,
+     -1,
      {Mark::kOk, "Both yaws agree and are steady: either headviewing_source works.", nullptr, false}},
 };
 
@@ -431,18 +489,22 @@ Findings JudgeTracker(const TrackerFacts& f, const IniFacts& ini)
     if (situation == Situation::kStalled) {
         out.push_back({Check::kTracker, Mark::kFix,
                        Format("Your tracker sends %.0f head positions a second, but sent none for %.1f seconds.\n%s",
-                              rate, f.longestStall, r.says), ""});
+                              rate, f.longestStall, r.says),
+                       ""});
         return out;
     }
     if (situation > Situation::kStalled) {
-        out.push_back({Check::kTracker, Mark::kOk, Format("Your tracker sends %.0f head positions a second.", rate), ""});
+        out.push_back(
+            {Check::kTracker, Mark::kOk, Format("Your tracker sends %.0f head positions a second.", rate), ""});
     }
     std::string says = r.says;
-    if (situation == Situation::kRawOffCentre || situation == Situation::kRawShaky || situation == Situation::kYawsAgree) {
-        says += Format("\n(The raw yaw sits %.1f degrees off the processed yaw and shakes by %.2f degrees from one\n"
-                       "head position to the next, where the processed yaw shakes by %.2f.)",
-                       fabs(f.rawMinusProcessed / f.poses) * kDegreesPerRadian, YawJitter(f.raw) * kDegreesPerRadian,
-                       YawJitter(f.processed) * kDegreesPerRadian);
+    if (situation == Situation::kRawOffCentre || situation == Situation::kRawShaky ||
+        situation == Situation::kYawsAgree) {
+        says += Format(
+            "\n(The raw yaw sits %.1f degrees off the processed yaw and shakes by %.2f degrees from one\n"
+            "head position to the next, where the processed yaw shakes by %.2f.)",
+            fabs(f.rawMinusProcessed / f.poses) * kDegreesPerRadian, YawJitter(f.raw) * kDegreesPerRadian,
+            YawJitter(f.processed) * kDegreesPerRadian);
     }
     out.push_back({Check::kYaws, r.mark, says, r.lines != nullptr ? r.lines : ""});
     if (r.mark == Mark::kOk && ini.exists && ini.settings.enabled == 1 &&
@@ -451,7 +513,8 @@ Findings JudgeTracker(const TrackerFacts& f, const IniFacts& ini)
         out.push_back({Check::kYaws, Mark::kOk,
                        Format("The camera would have turned between %+.1f and %+.1f degrees.",
                               static_cast<double>(HeadingAt(ini.settings, yaw.min)),
-                              static_cast<double>(HeadingAt(ini.settings, yaw.max))), ""});
+                              static_cast<double>(HeadingAt(ini.settings, yaw.max))),
+                       ""});
     }
     return out;
 }

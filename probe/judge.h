@@ -12,10 +12,23 @@ enum class Mark { kOk, kNote, kFix, kStop };
 
 // In the order the report prints them.
 enum class Check {
-    kIniFile, kIniWindows, kIniKey, kCameraOn, kHeading, kReload, kOffset,
-    kPlugin, kScriptHook, kAsiLoader,
-    kLog, kLogSettings, kLogSize,
-    kTracker, kYaws, kMeasure, kWrite,
+    kIniFile,
+    kIniWindows,
+    kIniKey,
+    kCameraOn,
+    kHeading,
+    kReload,
+    kOffset,
+    kPlugin,
+    kScriptHook,
+    kAsiLoader,
+    kLog,
+    kLogSettings,
+    kLogSize,
+    kTracker,
+    kYaws,
+    kMeasure,
+    kWrite,
 };
 
 struct Finding {

@@ -51,7 +51,9 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
         if (takesValue && value == nullptr) {
             *error = arg + ": give its value after it, as in " +
-                     (arg == "--gain" ? "--gain 90" : arg == "--seconds" ? "--seconds 20" : "--ini C:\\Games\\headview.ini");
+                     (arg == "--gain"      ? "--gain 90"
+                      : arg == "--seconds" ? "--seconds 20"
+                                           : "--ini C:\\Games\\headview.ini");
             return false;
         }
         i += takesValue ? 1 : 0;
@@ -138,12 +140,13 @@ Use ParseMenuChoice(const std::string& line)
 
 void PrintMenu()
 {
-    Print("headview-probe: start your head tracker first. Then choose:\n"
-          "  1  watch the tracker for %d seconds and say what to change\n"
-          "  2  centre the view (look straight ahead)\n"
-          "  3  set the gain: a look out of the side window turns the camera %g degrees\n"
-          "  4  quit\n"
-          "(From a command prompt, headview-probe --help shows more.)\n"
-          "Your choice, then Enter: ",
-          kMenuWatchSeconds, kMenuSideWindowDegrees);
+    Print(
+        "headview-probe: start your head tracker first. Then choose:\n"
+        "  1  watch the tracker for %d seconds and say what to change\n"
+        "  2  centre the view (look straight ahead)\n"
+        "  3  set the gain: a look out of the side window turns the camera %g degrees\n"
+        "  4  quit\n"
+        "(From a command prompt, headview-probe --help shows more.)\n"
+        "Your choice, then Enter: ",
+        kMenuWatchSeconds, kMenuSideWindowDegrees);
 }

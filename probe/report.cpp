@@ -22,14 +22,16 @@ std::string Indented(const std::string& text, const std::string& indent)
 
 int Count(const Findings& findings, Mark mark)
 {
-    return static_cast<int>(std::count_if(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; }));
+    return static_cast<int>(
+        std::count_if(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; }));
 }
 
 }  // namespace
 
 std::string FormatReport(Findings findings)
 {
-    std::stable_sort(findings.begin(), findings.end(), [](const Finding& a, const Finding& b) { return a.check < b.check; });
+    std::stable_sort(findings.begin(), findings.end(),
+                     [](const Finding& a, const Finding& b) { return a.check < b.check; });
     std::string out;
     for (const Finding& f : findings) {
         if (f.says.empty()) {
@@ -41,7 +43,8 @@ std::string FormatReport(Findings findings)
         }
     }
     if (Count(findings, Mark::kStop) > 0) {
-        out += "\nheadview cannot turn the camera as it is: fix what is marked [stop], then run headview-probe again.\n";
+        out +=
+            "\nheadview cannot turn the camera as it is: fix what is marked [stop], then run headview-probe again.\n";
     } else if (Count(findings, Mark::kFix) > 0) {
         out += "\nFix what is marked [fix], then run headview-probe again.\n";
     } else {

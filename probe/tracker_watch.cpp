@@ -244,8 +244,9 @@ TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn)
         Sleep(1);
         Sample(view, now, &sampler, &facts);
         if (now - lastLine >= kLineEverySeconds) {
-            PrintLiveLine(sampler.pose, static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine),
-                          settings, cameraOn, console);
+            PrintLiveLine(sampler.pose,
+                          static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine), settings,
+                          cameraOn, console);
             lastLine = now;
             publishedAtLine = sampler.counter.published;
         }

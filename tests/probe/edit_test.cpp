@@ -56,7 +56,7 @@ std::string Saved(const std::string& text, Encoding encoding, bool crLf)
 struct Variant {
     const char* what;
     const char* text;
-    bool edited;        // else refused
+    bool edited;               // else refused
     bool markRefused = false;  // refused with a UTF-8 mark: Windows needs it gone, and the text is not ASCII
 };
 
@@ -65,8 +65,7 @@ const Variant kVariants[] = {
      true},
     {"key absent", "; r\xE9glages\n[Settings]\nheadviewing=1\nheadviewing_multiplier=27\n\n[Other]\nx=1\n", true},
     {"key twice", "[Settings]\nheadviewing_offset=0.5\nheadviewing=1\nheadviewing_offset=0.7\n", true},
-    {"key alone without =, then with", "[Settings]\nheadviewing_offset\nheadviewing=1\nheadviewing_offset=0.5\n",
-     true},
+    {"key alone without =, then with", "[Settings]\nheadviewing_offset\nheadviewing=1\nheadviewing_offset=0.5\n", true},
     {"comment holding ] in the header", "[Settings] ; mine [v2]\nheadviewing=1\nheadviewing_offset=0.5\n", false},
     {"comment on the value's line", "[Settings]\nheadviewing_offset=0.5 ; centred\nheadviewing=2\n", true},
     {"[Settings] first, a letter beyond ASCII", "[Settings]\nheadviewing_offset=0.5\n; r\xE9glages\n", true, true},
@@ -148,8 +147,7 @@ TEST_F(IniFileTest, EachEncodingAndLineEndIsEditedInPlaceOrRefusedUntouched)
     for (const auto& encoding : kEncodings) {
         for (const bool crLf : {false, true}) {
             for (const Variant& v : kVariants) {
-                const std::string what =
-                    std::string(encoding.name) + (crLf ? ", CR LF, " : ", LF, ") + v.what;
+                const std::string what = std::string(encoding.name) + (crLf ? ", CR LF, " : ", LF, ") + v.what;
                 const Encoding saved = SavedAs(encoding.encoding, v.text);
                 const bool edited = v.edited && !(v.markRefused && encoding.encoding == Encoding::kUtf8WithMark);
                 EXPECT_EQ(WriteAndCheck(Saved(v.text, encoding.encoding, crLf), what), edited) << what;
@@ -159,7 +157,8 @@ TEST_F(IniFileTest, EachEncodingAndLineEndIsEditedInPlaceOrRefusedUntouched)
                     EXPECT_EQ(ReadFileBytes(path_), Saved(text, saved, crLf)) << what;
                     std::string view, header;
                     EXPECT_EQ(ReadAsWindows(ReadFileBytes(path_), IniEncoding::kEightBit, &view, &header),
-                              WindowsReading::kSame) << what;
+                              WindowsReading::kSame)
+                        << what;
                 }
             }
         }
@@ -231,16 +230,14 @@ const EditCase kEdits[] = {
      "\xEF\xBB\xBF[Settings]\r\nheadviewing_offset=-0.12\r\n"},
     {"blanks around = and a trailing comment-like value", "[Settings]\nheadviewing_offset  =  0.5 ; old\n",
      "[Settings]\nheadviewing_offset  =  -0.12\n"},
-    {"mixed-case key and section, first occurrence",
-     "[SETTINGS]\nHeadViewing_Offset=1\nheadviewing_offset=2\n",
+    {"mixed-case key and section, first occurrence", "[SETTINGS]\nHeadViewing_Offset=1\nheadviewing_offset=2\n",
      "[SETTINGS]\nHeadViewing_Offset=-0.12\nheadviewing_offset=2\n"},
     {"other sections and comments",
      "; top\n[Other]\nheadviewing_offset=9\n\n[Settings]\n; the offset\nheadviewing_offset=0\n\n[More]\nx=1\n",
      "; top\n[Other]\nheadviewing_offset=9\n\n[Settings]\n; the offset\nheadviewing_offset=-0.12\n\n[More]\nx=1\n"},
     {"a commented-out key is not the key", "[Settings]\n;headviewing_offset=1\n",
      "[Settings]\n;headviewing_offset=1\nheadviewing_offset=-0.12\n"},
-    {"key absent: end of the section, before its blank lines",
-     "[Settings]\r\nheadviewing=1\r\n\r\n[Other]\r\nx=1\r\n",
+    {"key absent: end of the section, before its blank lines", "[Settings]\r\nheadviewing=1\r\n\r\n[Other]\r\nx=1\r\n",
      "[Settings]\r\nheadviewing=1\r\nheadviewing_offset=-0.12\r\n\r\n[Other]\r\nx=1\r\n"},
     {"key absent, section last and unterminated", "[Settings]\nheadviewing=1",
      "[Settings]\nheadviewing=1\nheadviewing_offset=-0.12\n"},
@@ -267,8 +264,8 @@ TEST(ValueText, WrittenSoTheReaderReadsThemBack)
     const struct {
         double offset;
         const char* text;  // null: refused
-    } offsets[] = {{-0.42, "-0.42"}, {0.3, "0.3"}, {12.0, "12.0"}, {-0.00004, "0.0"}, {123.45678, "123.4568"},
-                   {1e30, nullptr}, {INFINITY, nullptr}};
+    } offsets[] = {{-0.42, "-0.42"},        {0.3, "0.3"},    {12.0, "12.0"},     {-0.00004, "0.0"},
+                   {123.45678, "123.4568"}, {1e30, nullptr}, {INFINITY, nullptr}};
     for (const auto& row : offsets) {
         std::string text;
         EXPECT_EQ(OffsetValueText(row.offset, &text), row.text != nullptr) << row.offset;

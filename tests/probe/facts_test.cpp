@@ -86,7 +86,8 @@ TEST(ReadAsWindows, NamesWhatWindowsReadsOtherwiseAndWritesItSoEveryReaderAgrees
 TEST(GatherIniFacts, TheValuesAreThoseWindowsReads)
 {
     const std::string path = FullPath("facts.ini");
-    const std::string keys = "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=27\r\nheadviewing_offset=0.5\r\n";
+    const std::string keys =
+        "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=27\r\nheadviewing_offset=0.5\r\n";
     const struct {
         const char* what;
         std::string bytes;
@@ -133,8 +134,9 @@ TEST(GatherLogFacts, TheLastSetUpHoweverFarBack)
         {"no line end at the end", kRequest + "\r\n" + kExists + "\r\n" + kOpened, LogSetup::kTrackerFound, 0, 0, 0, 0},
         {"the request on every frame", Lines({kRequest, kRequest, kRequest}), LogSetup::kCannotOpen, 0, 0, 0, 0},
         {"the last run counts", Lines({kRequest, kRequest, kExists, kOpened}), LogSetup::kTrackerFound, 0, 0, 0, 0},
-        {"a bad key on every frame", Lines({kBadKeyAtStart, kBadKeyAtStart, kRequest, kExists, kOpened, kBadKeyLater,
-                                            kBadKeyLater}), LogSetup::kTrackerFound, 2, 2, 0, 0},
+        {"a bad key on every frame",
+         Lines({kBadKeyAtStart, kBadKeyAtStart, kRequest, kExists, kOpened, kBadKeyLater, kBadKeyLater}),
+         LogSetup::kTrackerFound, 2, 2, 0, 0},
         {"2 s before the set-up is the start", Lines({kTooEarly, kJustBefore, kRequest, kOpened}),
          LogSetup::kMadeByHeadview, 1, 0, 0, 0},
         {"an earlier run's errors", Lines({kEarlierBadKey, kRequest, kOpened}), LogSetup::kMadeByHeadview, 0, 0, 0, 0},
@@ -142,15 +144,17 @@ TEST(GatherLogFacts, TheLastSetUpHoweverFarBack)
          0, 1, 1},
         // A wrong key with headviewing_test=1 adds a line every frame: the set-up lies far back.
         {"200 KB of errors since the set-up",
-         Lines({kRequest, kExists, kOpened}) + [] {
-             std::string lines;
-             for (int i = 0; i < 3000; ++i) {
-                 lines += kBadKeyLater + "\r\n";
-             }
-             return lines;
-         }(), LogSetup::kTrackerFound, 0, 3000, 0, 0},
-        {"a long line before the set-up", filler + "\r\n" + Lines({kRequest, kOpened}), LogSetup::kMadeByHeadview, 0,
-         0, 0, 0},
+         Lines({kRequest, kExists, kOpened}) +
+             [] {
+                 std::string lines;
+                 for (int i = 0; i < 3000; ++i) {
+                     lines += kBadKeyLater + "\r\n";
+                 }
+                 return lines;
+             }(),
+         LogSetup::kTrackerFound, 0, 3000, 0, 0},
+        {"a long line before the set-up", filler + "\r\n" + Lines({kRequest, kOpened}), LogSetup::kMadeByHeadview, 0, 0,
+         0, 0},
         {"a long line after it", Lines({kRequest, kOpened}) + filler + "\r\n" + Lines({kBadKeyLater}),
          LogSetup::kMadeByHeadview, 0, 1, 0, 0},
     };
@@ -265,7 +269,8 @@ TEST(CopyStablePose, NoCopyMixesTwoPoses)
         }
         ++copies;
         for (const float* field = &copy.yaw; field <= &copy.points[7]; ++field) {
-            mixed += *field != copy.yaw || (copy.frameCounter != 0 && copy.yaw != static_cast<float>(copy.frameCounter));
+            mixed +=
+                *field != copy.yaw || (copy.frameCounter != 0 && copy.yaw != static_cast<float>(copy.frameCounter));
         }
     }
     stop = true;
@@ -299,7 +304,9 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         {{"--seconds", "0"}, Use::kWatch, "--seconds 0: N is a whole number from 1 to 600"},
         {{"--seconds", "601"}, Use::kWatch, "--seconds 601: N is a whole number from 1 to 600"},
         {{"--seconds", "2.5"}, Use::kWatch, "--seconds 2.5: N is a whole number from 1 to 600"},
-        {{"--gain", "90", "--centre"}, Use::kWatch, "--gain and --centre: choose one of the watch, --centre and --gain"},
+        {{"--gain", "90", "--centre"},
+         Use::kWatch,
+         "--gain and --centre: choose one of the watch, --centre and --gain"},
         {{"--ini", ""}, Use::kWatch, "--ini: give the path of headview.ini"},
     };
     for (const auto& row : rows) {
@@ -308,7 +315,8 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         Options options;
         std::string error;
         const bool taken = ParseOptions(static_cast<int>(argv.size()), argv.data(), &options, &error);
-        const std::string what = row.args.empty() ? "(none)" : std::string(row.args[0]) + " " + (row.args.size() > 1 ? row.args[1] : "");
+        const std::string what =
+            row.args.empty() ? "(none)" : std::string(row.args[0]) + " " + (row.args.size() > 1 ? row.args[1] : "");
         EXPECT_EQ(taken, row.error == nullptr) << what << ": " << error;
         EXPECT_EQ(taken ? options.use : Use::kWatch, row.use) << what;
         EXPECT_EQ(error, row.error != nullptr ? row.error : "") << what;
@@ -320,7 +328,7 @@ TEST(ParseMenuChoice, EachLineChoosesOneUseOrNone)
     const struct {
         const char* line;
         Use use;
-    } rows[] = {{"1", Use::kWatch}, {" 2 ", Use::kCentre}, {"3", Use::kGain}, {"4", Use::kQuit},
+    } rows[] = {{"1", Use::kWatch}, {" 2 ", Use::kCentre}, {"3", Use::kGain},  {"4", Use::kQuit},
                 {"", Use::kNone},   {"5", Use::kNone},     {"12", Use::kNone}, {"quit", Use::kNone}};
     for (const auto& row : rows) {
         EXPECT_EQ(ParseMenuChoice(row.line), row.use) << "'" << row.line << "'";

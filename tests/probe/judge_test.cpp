@@ -93,30 +93,53 @@ TEST(JudgeSetUp, NamesWhatStopsOrNeedsFixingAndNothingElse)
         const char* words;  // in what it says, or its lines
     } rows[] = {
         {"all well", [](SetUpFacts*) {}, Check::kIniFile, Mark::kOk, "follows the processed yaw"},
-        {"no file", [](SetUpFacts* f) { f->ini.exists = false; }, Check::kIniFile, Mark::kStop, "from the headview zip"},
-        {"a near miss beside it", [](SetUpFacts* f) { f->ini.exists = false; f->ini.nearMiss = "headview.ini.txt"; },
+        {"no file", [](SetUpFacts* f) { f->ini.exists = false; }, Check::kIniFile, Mark::kStop,
+         "from the headview zip"},
+        {"a near miss beside it",
+         [](SetUpFacts* f) {
+             f->ini.exists = false;
+             f->ini.nearMiss = "headview.ini.txt";
+         },
          Check::kIniFile, Mark::kStop, "named headview.ini.txt"},
-        {"a folder named headview.ini", [](SetUpFacts* f) { f->ini.isFolder = true; f->ini.present[kTestKey] = false; },
+        {"a folder named headview.ini",
+         [](SetUpFacts* f) {
+             f->ini.isFolder = true;
+             f->ini.present[kTestKey] = false;
+         },
          Check::kIniFile, Mark::kFix, "is a folder"},
         {"a UTF-8 mark before [Settings]",
-         [](SetUpFacts* f) { f->ini.windows = WindowsReading::kMarkBeforeSection; f->ini.present[kTestKey] = false; },
+         [](SetUpFacts* f) {
+             f->ini.windows = WindowsReading::kMarkBeforeSection;
+             f->ini.present[kTestKey] = false;
+         },
          Check::kIniWindows, Mark::kFix, "Encoding \"ANSI\""},
         {"UTF-16 big-endian", [](SetUpFacts* f) { f->ini.windows = WindowsReading::kBigEndian; }, Check::kIniWindows,
          Mark::kFix, "big-endian"},
         {"a ] in the header's comment",
-         [](SetUpFacts* f) { f->ini.windows = WindowsReading::kBracketInHeader; f->ini.header = "[Settings] ; [v2]"; },
+         [](SetUpFacts* f) {
+             f->ini.windows = WindowsReading::kBracketInHeader;
+             f->ini.header = "[Settings] ; [v2]";
+         },
          Check::kIniWindows, Mark::kNote, "[Settings] ; [v2]"},
         {"a decimal comma", [](SetUpFacts* f) { f->ini.texts[kOffsetKey] = "0,5"; }, Check::kIniKey, Mark::kFix,
          "headviewing_offset=0.5"},
         {"a comment after the value", [](SetUpFacts* f) { f->ini.texts[kEnabledKey] = "1 ; on"; }, Check::kIniKey,
          Mark::kFix, "headviewing=1"},
-        {"beyond 32 bits", [](SetUpFacts* f) { f->ini.texts[kMultiplierKey] = "FFFFFFFF"; }, Check::kIniKey,
-         Mark::kFix, "headviewing_multiplier=39"},
-        {"no headviewing_test", [](SetUpFacts* f) { f->ini.present[kTestKey] = false; f->ini.settings.test = 1; },
+        {"beyond 32 bits", [](SetUpFacts* f) { f->ini.texts[kMultiplierKey] = "FFFFFFFF"; }, Check::kIniKey, Mark::kFix,
+         "headviewing_multiplier=39"},
+        {"no headviewing_test",
+         [](SetUpFacts* f) {
+             f->ini.present[kTestKey] = false;
+             f->ini.settings.test = 1;
+         },
          Check::kIniKey, Mark::kFix, "headviewing_test=0"},
         {"an unreadable source", [](SetUpFacts* f) { f->ini.texts[kSourceKey] = "processed"; }, Check::kIniKey,
          Mark::kFix, "headviewing_source=1"},
-        {"no source is fine", [](SetUpFacts* f) { f->ini.present[kSourceKey] = false; f->ini.settings.source = 0; },
+        {"no source is fine",
+         [](SetUpFacts* f) {
+             f->ini.present[kSourceKey] = false;
+             f->ini.settings.source = 0;
+         },
          Check::kIniFile, Mark::kOk, "raw yaw"},
         {"the camera off", [](SetUpFacts* f) { f->ini.settings.enabled = 2; }, Check::kCameraOn, Mark::kStop,
          "headviewing=1"},
@@ -130,11 +153,14 @@ TEST(JudgeSetUp, NamesWhatStopsOrNeedsFixingAndNothingElse)
          Mark::kStop, "headviewing_multiplier=39"},
         {"gain -E6: 45 degrees turn it 180.6", [](SetUpFacts* f) { f->ini.settings.multiplier = -0xE6; },
          Check::kHeading, Mark::kStop, "headviewing_multiplier=-39"},
-        {"gain E5: 45 degrees turn it 179.9", [](SetUpFacts* f) { f->ini.settings.multiplier = 0xE5; },
-         Check::kHeading, Mark::kOk, "turns the camera 180 degrees"},
+        {"gain E5: 45 degrees turn it 179.9", [](SetUpFacts* f) { f->ini.settings.multiplier = 0xE5; }, Check::kHeading,
+         Mark::kOk, "turns the camera 180 degrees"},
         {"offset 4 with source 0: spinning",
-         [](SetUpFacts* f) { f->ini.settings.offset = 4.0f; f->ini.settings.source = 0; }, Check::kHeading,
-         Mark::kStop, "headviewing_offset=0.0"},
+         [](SetUpFacts* f) {
+             f->ini.settings.offset = 4.0f;
+             f->ini.settings.source = 0;
+         },
+         Check::kHeading, Mark::kStop, "headviewing_offset=0.0"},
         {"reloading every frame", [](SetUpFacts* f) { f->ini.settings.test = 1; }, Check::kReload, Mark::kNote,
          "headviewing_test=0"},
         {"an offset beside the processed yaw", [](SetUpFacts* f) { f->ini.settings.offset = 0.1f; }, Check::kOffset,
@@ -153,8 +179,8 @@ TEST(JudgeSetUp, NamesWhatStopsOrNeedsFixingAndNothingElse)
          "has not run"},
         {"the data not opened", [](SetUpFacts* f) { f->log.setup = LogSetup::kCannotOpen; }, Check::kLog, Mark::kFix,
          "same privilege level"},
-        {"no tracker at the game's start", [](SetUpFacts* f) { f->log.setup = LogSetup::kMadeByHeadview; },
-         Check::kLog, Mark::kNote, "made the"},
+        {"no tracker at the game's start", [](SetUpFacts* f) { f->log.setup = LogSetup::kMadeByHeadview; }, Check::kLog,
+         Mark::kNote, "made the"},
         {"errors on every frame, the file fixed since", [](SetUpFacts* f) { f->log.settingsErrorsSince = 9; },
          Check::kLogSettings, Mark::kNote, "start the game again"},
         {"an error at the start", [](SetUpFacts* f) { f->log.settingsErrorsAtStart = 1; }, Check::kLogSettings,
@@ -274,7 +300,8 @@ TEST(Recommend, OneRecommendationForEachSituationAndSource)
     };
     for (const auto& row : rows) {
         const Recommendation r = Recommend(row.situation, row.source);
-        const std::string what = std::to_string(static_cast<int>(row.situation)) + ", source " + std::to_string(row.source);
+        const std::string what =
+            std::to_string(static_cast<int>(row.situation)) + ", source " + std::to_string(row.source);
         EXPECT_GT(strlen(r.says), 0u) << what;
         EXPECT_EQ(r.mark, row.mark) << what;
         EXPECT_STREQ(r.lines, row.lines) << what;
@@ -333,8 +360,9 @@ TEST(Report, TheClosingLineAndExitCodeFollowTheFindings)
     // In the fixed order, whatever order they were found in, with the lines under their finding.
     const std::string report = FormatReport({{Check::kTracker, Mark::kOk, "tracker", ""},
                                              {Check::kIniFile, Mark::kFix, "file\nsecond line", "headviewing=1"}});
-    EXPECT_EQ(report, "[fix]  file\n       second line\n         headviewing=1\n[ok]   tracker\n\n"
-                      "Fix what is marked [fix], then run headview-probe again.\n");
+    EXPECT_EQ(report,
+              "[fix]  file\n       second line\n         headviewing=1\n[ok]   tracker\n\n"
+              "Fix what is marked [fix], then run headview-probe again.\n");
 }
 
 TEST(DescribeWrite, SaysWhenTheGameTakesTheChangeUp)

@@ -27,9 +27,10 @@ protected:
         for (const char* name : {"headview.asi", "ScriptHookV.dll", "dinput8.dll"}) {
             WriteFileBytes(GamePath(name), "");
         }
-        WriteFileBytes(GamePath("headview.log"), "[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n"
-                                                 "[08.12.2026 20:15:04.101] FTCreateMapping: Mapping already exists.\r\n"
-                                                 "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n");
+        WriteFileBytes(GamePath("headview.log"),
+                       "[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n"
+                       "[08.12.2026 20:15:04.101] FTCreateMapping: Mapping already exists.\r\n"
+                       "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n");
     }
 
     // Runs the probe to its end, pressing Enter at each prompt; returns its exit code.
@@ -126,7 +127,8 @@ TEST_F(ProbeTest, CentreWritesTheOffsetThatCentresTheRawYawAndNoneForTheProcesse
     const std::string raw = Replaced(kIni, "headviewing_source=1", "headviewing_source=0");
     WriteIni(raw);
     EXPECT_EQ(Probe("--centre"), 0u) << output_;
-    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), Replaced(raw, "HeadViewing_Offset = 0.05", "HeadViewing_Offset = -0.42"));
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")),
+              Replaced(raw, "HeadViewing_Offset = 0.05", "HeadViewing_Offset = -0.42"));
     EXPECT_EQ(ReadBack(GamePath("headview.ini")).offset, -0.42f);
     EXPECT_TRUE(Printed("start the game again")) << "headviewing_test=0: " << output_;
     EXPECT_TRUE(Printed("All is well.")) << "the file as it is now, centred: " << output_;
@@ -233,8 +235,7 @@ TEST_F(ProbeTest, TheRateIsWhatTheTrackerPublishedNotWhatThePollsSaw)
     const int32_t first = peek.region->pose.frameCounter;
     const LARGE_INTEGER start = Now();
     EXPECT_EQ(Probe("--seconds 3"), 0u) << output_;
-    const double published =
-        (peek.region->pose.frameCounter - first) / (MillisecondsSince(start) / 1000.0);
+    const double published = (peek.region->pose.frameCounter - first) / (MillisecondsSince(start) / 1000.0);
     const size_t at = output_.find("Your tracker sends ");
     ASSERT_NE(at, std::string::npos) << output_;
     const double reported = atof(output_.c_str() + at + strlen("Your tracker sends "));
@@ -243,10 +244,12 @@ TEST_F(ProbeTest, TheRateIsWhatTheTrackerPublishedNotWhatThePollsSaw)
 
 TEST_F(ProbeTest, EveryReplacementLandsBesideAGameRereadingTheFile)
 {
-    WriteIni("[Settings]\r\nheadviewing=1\r\nheadviewing_test=1\r\nheadviewing_multiplier=27\r\n"
-             "headviewing_offset=0.0\r\n");
+    WriteIni(
+        "[Settings]\r\nheadviewing=1\r\nheadviewing_test=1\r\nheadviewing_multiplier=27\r\n"
+        "headviewing_offset=0.0\r\n");
     const std::string folder = gameDir_.substr(0, gameDir_.size() - 1);  // a trailing \ would escape the quote
-    HANDLE game = StartProgram("headview-game.exe", "--quiet --frames 100000 --frame-ms 16 --game-dir \"" + folder + "\"");
+    HANDLE game =
+        StartProgram("headview-game.exe", "--quiet --frames 100000 --frame-ms 16 --game-dir \"" + folder + "\"");
     ASSERT_NE(game, nullptr);
     for (int wait = 0; wait < 200 && CountLogMessages("FTCreateMapping: Mapping opened.") == 0; ++wait) {
         Sleep(50);
@@ -280,8 +283,9 @@ TEST_F(ProbeTest, NoTrackerIsSaidAtOnceAndOneStartedLaterIsTakenUp)
     while (log.size() <= 10 * 1024 * 1024) {
         log += earlier;
     }
-    log += "[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n"
-           "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n";
+    log +=
+        "[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n"
+        "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n";
     WriteFileBytes(GamePath("headview.log"), log);
     ProbeRun run;
     ASSERT_TRUE(StartProbe("--seconds 6 --ini \"" + GamePath("headview.ini") + "\"", &run));
