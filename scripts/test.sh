@@ -14,7 +14,7 @@ cmake --build "$build"
 source "$root/scripts/wine-session.sh"
 start_wine "$build"
 if ctest --test-dir "$build" --output-on-failure --timeout 600; then
-    exit 0
+    exec bash "$root/scripts/check-release.sh" "$build"
 fi
 # A test whose process ended before any test began (no "[ RUN      ]" line)
 # never reached our code: the process failed to start. Those alone are run
@@ -28,3 +28,4 @@ if ! awk '/^[0-9]+\/[0-9]+ Testing: / { name = $3; began = 0 }
 fi
 echo "Running once more the tests that ended before they began."
 ctest --test-dir "$build" --output-on-failure --timeout 600 --rerun-failed
+exec bash "$root/scripts/check-release.sh" "$build"

@@ -42,20 +42,10 @@ fi
 source "$(dirname "$0")/pe_checks.sh"
 check_no_thread_library_imports "$asi" "$table" || fail=1
 check_stripped "$asi" || fail=1
+check_size "$asi" $((300 * 1024)) || fail=1
+check_no_time_stamp "$asi" "$table" || fail=1
+check_version_resource "$asi" "$3" || fail=1
 size=$(stat -c %s "$asi")
-if [ "$size" -ge $((300 * 1024)) ]; then
-    echo "headview.asi is $size bytes; it must stay under 300 KB"
-    fail=1
-fi
-
-# The file's properties name the product (version resource, UTF-16 text).
-resource=$(strings -el "$asi" | tr '\n' ' ')
-for field in "ProductName headview" "FileDescription" "FileVersion 1.1.0.0"; do
-    if ! grep -q "$field" <<<"$resource"; then
-        echo "version resource lacks: $field"
-        fail=1
-    fi
-done
 
 [ "$fail" = 0 ] && echo "imports and exports as expected: $dlls; stripped, $size bytes"
 exit "$fail"

@@ -18,4 +18,7 @@ fi
 source "$(dirname "$0")/pe_checks.sh"
 check_no_thread_library_imports "$1" "$table"
 check_stripped "$1"
+check_size "$1" $((500 * 1024))
+check_no_time_stamp "$1" "$table"
+check_version_resource "$1" "$3"
 echo "imports as expected: $dlls, no mutex operations; stripped"

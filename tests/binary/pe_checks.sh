@@ -19,3 +19,35 @@ check_stripped() {
         return 1
     fi
 }
+
+# The file's properties name the product and the build's version (version
+# resource, UTF-16 text).
+check_version_resource() {
+    local resource field failed=0
+    resource=$(strings -el "$1" | tr '\n' ' ')
+    for field in "ProductName headview" "FileDescription" "FileVersion $2" "LegalCopyright"; do
+        if ! grep -q "$field" <<<"$resource"; then
+            echo "$1: version resource lacks: $field"
+            failed=1
+        fi
+    done
+    return "$failed"
+}
+
+# Under `limit` bytes.
+check_size() {
+    local size
+    size=$(stat -c %s "$1")
+    if [ "$size" -ge "$2" ]; then
+        echo "$1 is $size bytes; it must stay under $2"
+        return 1
+    fi
+}
+
+# No link time in the PE header: the same commit links the same bytes.
+check_no_time_stamp() {
+    if ! grep -q 'Time/Date.*1970' <<<"$2"; then
+        echo "$1 carries a link time: $(grep 'Time/Date' <<<"$2")"
+        return 1
+    fi
+}
