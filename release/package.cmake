@@ -2,8 +2,14 @@
 # with Windows line ends in OUT_DIR, zipped in a fixed order with the
 # commit's time, and SHA256SUMS for the zip and each file in it. The same
 # commit gives the same bytes, wherever it is built.
-#   cmake -DSOURCE_DIR=... -DOUT_DIR=... -DASI=... -DPROBE=... -DVERSION=... -DMTIME=... -P package.cmake
+#   cmake -DSOURCE_DIR=... -DOUT_DIR=... -DASI=... -DPROBE=... -DVERSION=... -P package.cmake
 cmake_minimum_required(VERSION 3.20)
+
+execute_process(COMMAND git log -1 --format=%ci WORKING_DIRECTORY ${SOURCE_DIR} OUTPUT_VARIABLE mtime
+                OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+if(NOT mtime)
+    set(mtime "2026-01-01 00:00:00 +0000")  # not a git checkout: a fixed time all the same
+endif()
 
 set(zip headview-${VERSION}.zip)
 set(texts headview.ini README.txt CHANGES.txt)
@@ -30,7 +36,7 @@ endforeach()
 
 # The zip's entries carry the commit's time, in UTC, and the order above.
 execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip --mtime=${MTIME} -- ${files}
+    COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip --mtime=${mtime} -- ${files}
     WORKING_DIRECTORY ${OUT_DIR} RESULT_VARIABLE failed)
 if(failed)
     message(FATAL_ERROR "could not make ${zip}")
