@@ -34,10 +34,13 @@ foreach(file IN LISTS files)
     file(CHMOD ${OUT_DIR}/${file} PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 endforeach()
 
-# The zip's entries carry the commit's time, in UTC, and the order above.
-execute_process(
-    COMMAND ${CMAKE_COMMAND} -E env TZ=UTC ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip --mtime=${mtime} -- ${files}
-    WORKING_DIRECTORY ${OUT_DIR} RESULT_VARIABLE failed)
+# The zip's entries carry the commit's time, in UTC, and the order above,
+# and nothing of the files' other times or owners (-X).
+execute_process(COMMAND touch -d ${mtime} -- ${files} WORKING_DIRECTORY ${OUT_DIR} RESULT_VARIABLE failed)
+if(NOT failed)
+    execute_process(COMMAND ${CMAKE_COMMAND} -E env TZ=UTC zip -q -X -D ${zip} -- ${files}
+                    WORKING_DIRECTORY ${OUT_DIR} RESULT_VARIABLE failed)
+endif()
 if(failed)
     message(FATAL_ERROR "could not make ${zip}")
 endif()

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on a fresh Debian machine:
-# the MinGW-w64 cross compiler, CMake, Ninja, Wine and GoogleTest's sources.
+# the MinGW-w64 cross compiler, CMake, Ninja, Wine, GoogleTest's sources
+# and zip for the release.
 set -euo pipefail
-packages=(cmake ninja-build mingw-w64 wine wine64 googletest)
+packages=(cmake ninja-build mingw-w64 wine wine64 googletest zip)
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
