@@ -16,8 +16,11 @@ start_wine "$build"
 game=$build/demo-game
 rm -rf "$game"
 mkdir -p "$game"
-# A game folder as players have it: the script hook and the plugin beside headview.ini.
+# A game folder as players have it: the script hook and the plugin beside
+# headview.ini. The simulated game loads the plugin itself, as the script
+# hook's ASI loader does in the real one: an empty dinput8.dll stands for it.
 cp "$build/bin/ScriptHookV.dll" "$build/bin/headview.asi" "$game/"
+: >"$game/dinput8.dll"
 # The shipped settings, but re-read every frame so that the live edit shows.
 sed 's/^headviewing_test=0/headviewing_test=1/' "$root/release/headview.ini" >"$game/headview.ini"
 sed -e 's/^headviewing_multiplier=.*/headviewing_multiplier=1C/' -e 's/^headviewing_offset=.*/headviewing_offset=0.2/' \
@@ -62,5 +65,5 @@ sleep 1
 wait "$tracker" || true
 
 echo
-echo "release zip: $(ls "$build"/headview-*.zip)"
+echo "release zip: $(ls "$build"/release/headview-*.zip), its SHA256SUMS beside it"
 echo "chart of raw yaw and camera heading: $build/headview-demo.svg"
