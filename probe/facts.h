@@ -22,7 +22,6 @@ struct IniFacts {
     std::string path;  // full path
     bool exists, isFolder, readOnly;
     IniEncoding encoding;
-    bool utf8Mark;
     WindowsReading windows;
     std::string header;    // the section line Windows reads otherwise, for kBracketInHeader
     std::string nearMiss;  // for a missing file: headview.ini.txt or the like beside it

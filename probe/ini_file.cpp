@@ -105,14 +105,6 @@ std::string OwnTemporaryPath()
     return name;
 }
 
-void TakeTexts(const SettingTexts& texts, IniFacts* ini)
-{
-    for (int key = 0; key < kSettingKeyCount; ++key) {
-        ini->present[key] = texts.present[key];
-        ini->texts[key] = texts.text[key];
-    }
-}
-
 // For a missing file: the name of one beside it that the player likely meant.
 std::string FindNearMiss(const std::string& path)
 {
@@ -135,7 +127,6 @@ void ReadAsWindowsDoes(const std::string& bytes, IniFacts* ini)
     if (!DecodeIniText(bytes, &ini->encoding, &text)) {
         text = bytes;
     }
-    ini->utf8Mark = ini->encoding == IniEncoding::kEightBit && text.compare(0, 3, "\xEF\xBB\xBF") == 0;
     ini->windows = ReadAsWindows(text, ini->encoding, &view, &ini->header);
     SettingTexts texts = {};
     std::string error;
@@ -148,7 +139,10 @@ void ReadAsWindowsDoes(const std::string& bytes, IniFacts* ini)
             ini->encoding == IniEncoding::kEightBit ? IniEncoding::kEightBit : IniEncoding::kUtf16LittleEndian;
         ReadTextsOf(EncodeIniText(view, saved), own, &texts, &ini->settings, &error);
     }
-    TakeTexts(texts, ini);
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        ini->present[key] = texts.present[key];
+        ini->texts[key] = texts.text[key];
+    }
 }
 
 }  // namespace

@@ -95,29 +95,21 @@ Finding JudgeWindowsReading(const IniFacts& ini)
 
 Finding JudgeIniFile(const IniFacts& ini)
 {
+    const char* const path = ini.path.c_str();
     if (ini.isFolder) {
         return {Check::kIniFile, Mark::kFix,
-                ini.path +
-                    " is a folder, not a file: headview reads it as a file without keys.\n"
-                    "Delete that folder and copy headview.ini from the headview zip in its place.",
-                ""};
-    }
-    if (!ini.exists && !ini.nearMiss.empty()) {
-        return {Check::kIniFile, Mark::kStop,
-                "No headview.ini at " + ini.path +
-                    ", so headview keeps the camera off. There is a file\n"
-                    "named " +
-                    ini.nearMiss +
-                    " beside it: Windows hides the end of its name. Rename it to headview.ini\n"
-                    "(in Explorer: View, then tick \"File name extensions\", then rename it).",
-                ""};
+                Format("%s is a folder, not a file: headview reads it as a file without keys.\nDelete that folder "
+                       "and copy headview.ini from the headview zip in its place.", path), ""};
     }
     if (!ini.exists) {
         return {Check::kIniFile, Mark::kStop,
-                "No headview.ini at " + ini.path +
-                    ", so headview keeps the camera off. Copy it there\n"
-                    "from the headview zip, or give its place with --ini.",
-                ""};
+                ini.nearMiss.empty()
+                    ? Format("No headview.ini at %s, so headview keeps the camera off. Copy it there\nfrom the "
+                             "headview zip, or give its place with --ini.", path)
+                    : Format("No headview.ini at %s, so headview keeps the camera off. There is a file\nnamed %s "
+                             "beside it: Windows hides the end of its name. Rename it to headview.ini\n(in "
+                             "Explorer: View, then tick \"File name extensions\", then rename it).",
+                             path, ini.nearMiss.c_str()), ""};
     }
     const Settings& s = ini.settings;
     return {Check::kIniFile, Mark::kOk,

@@ -206,7 +206,7 @@ TrackerFacts SampleHold(const TrackerView& view, double seconds)
     StartSampler(view, 0.0, &sampler);
     for (double now = 0.0; now < seconds; now = SecondsSince(clock)) {
         Sleep(1);
-        Sample(view, now, &sampler, &facts);
+        Sample(view, SecondsSince(clock), &sampler, &facts);
     }
     facts.published = sampler.counter.published;
     facts.watchedSeconds = seconds;
@@ -242,7 +242,7 @@ TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn)
             foundAt = lastLine = now;
         }
         Sleep(1);
-        Sample(view, now, &sampler, &facts);
+        Sample(view, SecondsSince(clock), &sampler, &facts);
         if (now - lastLine >= kLineEverySeconds) {
             PrintLiveLine(sampler.pose,
                           static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine), settings,

@@ -134,7 +134,7 @@ TEST(JudgeSetUp, NamesWhatStopsOrNeedsFixingAndNothingElse)
          },
          Check::kIniKey, Mark::kFix, "headviewing_test=0"},
         {"an unreadable source", [](SetUpFacts* f) { f->ini.texts[kSourceKey] = "processed"; }, Check::kIniKey,
-         Mark::kFix, "headviewing_source=1"},
+         Mark::kFix, "uses 0 instead, and logs an error line at each reading. Write it as:headviewing_source=1"},
         {"no source is fine",
          [](SetUpFacts* f) {
              f->ini.present[kSourceKey] = false;
