@@ -244,8 +244,9 @@ TEST(StallClock, OnlyTwoReadingsOfTheSameCounterProveAStall)
 
 TEST(CopyStablePose, NoCopyMixesTwoPoses)
 {
-    // A writer as trackers are: each field stored on its own, slowly here so
-    // that copies meet it mid-pose, the counter last; then a pause.
+    // A writer as trackers are: each field stored on its own, the counter
+    // last, then a pause; here so slowly that copies meet it mid-pose and a
+    // pose takes longer than the wait between the two copies.
     FTPose shared = {};
     std::atomic<bool> stop{false};
     std::thread writer([&] {
@@ -254,7 +255,7 @@ TEST(CopyStablePose, NoCopyMixesTwoPoses)
             for (volatile float* field = &pose->yaw; field <= &pose->points[7]; ++field) {
                 *field = static_cast<float>(n);
                 const DWORD64 start = __rdtsc();
-                while (__rdtsc() - start < 2000) {  // about a microsecond
+                while (__rdtsc() - start < 10000) {  // a few microseconds: a pose takes longer than the settle
                 }
             }
             pose->frameCounter = n;
