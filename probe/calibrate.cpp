@@ -25,7 +25,7 @@ struct Session {
     IniFacts ini;
     Findings findings;
     TrackerView view;
-    bool editable;
+    std::string notEditable;  // why the probe cannot edit the file safely; empty when it can
 };
 
 void Add(Session* s, Mark mark, const std::string& says, const std::string& lines = "")
@@ -48,8 +48,8 @@ int Prepare(const std::string& iniPath, SettingKey key, const std::string& sampl
         Report(s->findings);
         return 2;
     }
-    s->editable = CheckIniEditable(s->ini.path, key, sampleValue, &error);
-    if (!s->editable) {
+    if (!CheckIniEditable(s->ini.path, key, sampleValue, &error)) {
+        s->notEditable = error;
         Print(
             "headview-probe cannot change this headview.ini safely: %s.\nIt measures all the same and shows the "
             "line to put in by hand.\n",
@@ -80,7 +80,7 @@ bool AskAndMeasure(Session* s, const char* request, double* yaw)
     const TrackerFacts hold = SampleHold(s->view, kHoldSeconds);
     const Recommendation advice = Recommend(JudgeYaws(hold, s->ini.settings), s->ini.settings.source);
     const YawStats& stats = SteeringYawStats(hold, s->ini.settings.source);
-    if (advice.measuresNothing) {
+    if (advice.mark == Mark::kStop) {
         s->findings.push_back({Check::kYaws, advice.mark, advice.says, advice.lines != nullptr ? advice.lines : ""});
         Add(s, Mark::kNote, "Nothing was written.");
     } else if (!isfinite(stats.sum)) {
@@ -119,8 +119,8 @@ bool FollowsTheHead(Session* s, const Settings& changed)
 int Write(Session* s, SettingKey key, const std::string& value)
 {
     const std::string line = std::string(kSettingKeys[key]) + "=" + value;
-    std::string converted, error = "it would not read back as written";
-    if (!s->editable || !WriteIniValue(s->ini.path, key, value, &converted, &error)) {
+    std::string converted, error = s->notEditable;
+    if (!error.empty() || !WriteIniValue(s->ini.path, key, value, &converted, &error)) {
         Add(s, Mark::kFix,
             "Could not change headview.ini safely: " + error +
                 ".\nIt is left as it was. To make the change by hand, put this line in it, under [Settings]:",

@@ -119,25 +119,20 @@ std::string FindNearMiss(const std::string& path)
     return "";
 }
 
-// The values as Windows reads them: from the file itself where every reader
-// agrees, else from the text as Windows takes it, in a file of the probe's own.
+// The values as Windows reads them, from a copy of the bytes read: the text
+// as it is where every reader agrees, else as Windows takes it.
 void ReadAsWindowsDoes(const std::string& bytes, IniFacts* ini)
 {
-    std::string text, view;
-    if (!DecodeIniText(bytes, &ini->encoding, &text)) {
-        text = bytes;
-    }
-    ini->windows = ReadAsWindows(text, ini->encoding, &view, &ini->header);
+    std::string text, view, error;
+    const bool decoded = DecodeIniText(bytes, &ini->encoding, &text);
+    ini->windows = decoded ? ReadAsWindows(text, ini->encoding, &view, &ini->header) : WindowsReading::kSame;
+    const IniEncoding saved =
+        ini->encoding == IniEncoding::kEightBit ? IniEncoding::kEightBit : IniEncoding::kUtf16LittleEndian;
     SettingTexts texts = {};
-    std::string error;
-    if (ini->windows == WindowsReading::kSame) {
-        ReadSettingTexts(ini->path.c_str(), &texts);
+    if (!ReadTextsOf(decoded ? EncodeIniText(view, saved) : bytes, OwnTemporaryPath(), &texts, &ini->settings,
+                     &error)) {
+        ReadSettingTexts(ini->path.c_str(), &texts);  // no copy could be made: the file itself
         ReadAllSettings(ini->path.c_str(), &ini->settings);
-    } else {
-        const std::string own = OwnTemporaryPath();
-        const IniEncoding saved =
-            ini->encoding == IniEncoding::kEightBit ? IniEncoding::kEightBit : IniEncoding::kUtf16LittleEndian;
-        ReadTextsOf(EncodeIniText(view, saved), own, &texts, &ini->settings, &error);
     }
     for (int key = 0; key < kSettingKeyCount; ++key) {
         ini->present[key] = texts.present[key];

@@ -99,17 +99,21 @@ Finding JudgeIniFile(const IniFacts& ini)
     if (ini.isFolder) {
         return {Check::kIniFile, Mark::kFix,
                 Format("%s is a folder, not a file: headview reads it as a file without keys.\nDelete that folder "
-                       "and copy headview.ini from the headview zip in its place.", path), ""};
+                       "and copy headview.ini from the headview zip in its place.",
+                       path),
+                ""};
     }
     if (!ini.exists) {
         return {Check::kIniFile, Mark::kStop,
                 ini.nearMiss.empty()
                     ? Format("No headview.ini at %s, so headview keeps the camera off. Copy it there\nfrom the "
-                             "headview zip, or give its place with --ini.", path)
+                             "headview zip, or give its place with --ini.",
+                             path)
                     : Format("No headview.ini at %s, so headview keeps the camera off. There is a file\nnamed %s "
                              "beside it: Windows hides the end of its name. Rename it to headview.ini\n(in "
                              "Explorer: View, then tick \"File name extensions\", then rename it).",
-                             path, ini.nearMiss.c_str()), ""};
+                             path, ini.nearMiss.c_str()),
+                ""};
     }
     const Settings& s = ini.settings;
     return {Check::kIniFile, Mark::kOk,
@@ -370,95 +374,54 @@ struct Row {
 
 constexpr const char* kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
 
+// clang-format off
 const Row kTable[] = {
-    {Situation::kNoTracker,
-     -1,
-     {Mark::kStop,
+    {Situation::kNoTracker, -1, {Mark::kStop,
       "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack\n"
-      "output (in opentrack: Output \"freetrack 2.0 Enhanced\").",
-      nullptr, true}},
-    {Situation::kDenied,
-     -1,
-     {Mark::kStop,
+      "output (in opentrack: Output \"freetrack 2.0 Enhanced\").", nullptr}},
+    {Situation::kDenied, -1, {Mark::kStop,
       "A tracker publishes FreeTrack data, but Windows does not let this program read it: the tracker\n"
       "runs as administrator and the game and the probe do not (or the other way round). Run them\n"
-      "all the same way: all as administrator or none.",
-      nullptr, true}},
-    {Situation::kNoPoses,
-     -1,
-     {Mark::kStop,
+      "all the same way: all as administrator or none.", nullptr}},
+    {Situation::kNoPoses, -1, {Mark::kStop,
       "Your tracker's data is there, but no new head positions arrived: the tracker is paused, or it\n"
       "cannot find your face or markers (look at its camera view). If no tracker runs, the game made\n"
-      "this empty data itself: start the tracker and turn on its FreeTrack output.",
-      nullptr, true}},
-    {Situation::kOnlyZeros,
-     -1,
-     {Mark::kStop,
+      "this empty data itself: start the tracker and turn on its FreeTrack output.", nullptr}},
+    {Situation::kOnlyZeros, -1, {Mark::kStop,
       "Your tracker sends head positions with every axis at zero: it is not tracking you. Look at its\n"
-      "camera view, and start tracking in it.",
-      nullptr, true}},
-    {Situation::kStalled,
-     -1,
-     {Mark::kFix,
+      "camera view, and start tracking in it.", nullptr}},
+    {Situation::kStalled, -1, {Mark::kFix,
       "Your tracker stopped sending new head positions for a while: it lost your face or markers\n"
-      "(look at its camera view), or it was paused.",
-      nullptr, false}},
-    {Situation::kHeldStill,
-     -1,
-     {Mark::kFix,
+      "(look at its camera view), or it was paused.", nullptr}},
+    {Situation::kHeldStill, -1, {Mark::kFix,
       "Your tracker tracks you, but both yaws stayed at exactly zero: your head stayed within its\n"
-      "dead zone. Turn your head left and right while the probe watches, and run it again.",
-      nullptr, false}},
-    {Situation::kNotMoved,
-     -1,
-     {Mark::kFix,
+      "dead zone. Turn your head left and right while the probe watches, and run it again.", nullptr}},
+    {Situation::kNotMoved, -1, {Mark::kFix,
       "Nothing turned while the probe watched. Turn your head left and right while it watches,\n"
-      "and run it again.",
-      nullptr, false}},
-    {Situation::kRawZero,
-     1,
-     {Mark::kOk,
+      "and run it again.", nullptr}},
+    {Situation::kRawZero, 1, {Mark::kOk,
       "Your tracker leaves the raw yaw at zero; headview follows the processed yaw\n"
-      "(headviewing_source=1), which suits this tracker.",
-      nullptr, false}},
-    {Situation::kRawZero,
-     -1,
-     {Mark::kStop,
+      "(headviewing_source=1), which suits this tracker.", nullptr}},
+    {Situation::kRawZero, -1, {Mark::kStop,
       "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera\n"
-      "would not turn. Put this line in headview.ini, under [Settings]:",
-      "headviewing_source=1", true}},
-    {Situation::kSameYaws,
-     -1,
-     {Mark::kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", nullptr, false}},
-    {Situation::kRawOffCentre,
-     1,
-     {Mark::kOk,
+      "would not turn. Put this line in headview.ini, under [Settings]:", "headviewing_source=1"}},
+    {Situation::kSameYaws, -1, {Mark::kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", nullptr}},
+    {Situation::kRawOffCentre, 1, {Mark::kOk,
       "The raw yaw sits off centre; headview follows the processed yaw (headviewing_source=1),\n"
-      "which your tracker's centre key centres.",
-      nullptr, false}},
-    {Situation::kRawOffCentre,
-     -1,
-     {Mark::kFix,
+      "which your tracker's centre key centres.", nullptr}},
+    {Situation::kRawOffCentre, -1, {Mark::kFix,
       "The raw yaw that headview follows sits off centre, with headviewing_offset added. Run\n"
       "headview-probe --centre while you look ahead, or follow the processed yaw, which your\n"
-      "tracker's centre key centres, with these lines under [Settings]:",
-      kToProcessed, false}},
-    {Situation::kRawShaky,
-     1,
-     {Mark::kOk,
+      "tracker's centre key centres, with these lines under [Settings]:", kToProcessed}},
+    {Situation::kRawShaky, 1, {Mark::kOk,
       "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your\n"
-      "tracker's own smoothing.",
-      nullptr, false}},
-    {Situation::kRawShaky,
-     -1,
-     {Mark::kFix,
+      "tracker's own smoothing.", nullptr}},
+    {Situation::kRawShaky, -1, {Mark::kFix,
       "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow\n"
-      "the processed yaw, with your tracker's smoothing, put these lines under [Settings]:",
-      kToProcessed, false}},
-    {Situation::kYawsAgree,
-     -1,
-     {Mark::kOk, "Both yaws agree and are steady: either headviewing_source works.", nullptr, false}},
+      "the processed yaw, with your tracker's smoothing, put these lines under [Settings]:", kToProcessed}},
+    {Situation::kYawsAgree, -1, {Mark::kOk, "Both yaws agree and are steady: either headviewing_source works.", nullptr}},
 };
+// clang-format on
 
 }  // namespace
 
@@ -469,13 +432,17 @@ Recommendation Recommend(Situation situation, int32_t source)
             return row.recommendation;
         }
     }
-    return Recommendation{Mark::kOk, "", nullptr, false};
+    return Recommendation{Mark::kOk, "", nullptr};
 }
 
 Findings JudgeTracker(const TrackerFacts& f, const IniFacts& ini)
 {
-    const Situation situation = JudgeYaws(f, ini.settings);
-    const Recommendation r = Recommend(situation, ini.settings.source);
+    // No file to put lines in: the player is to copy the shipped one, which
+    // follows the processed yaw.
+    Settings settings = ini.settings;
+    settings.source = ini.exists && !ini.isFolder ? settings.source : 1;
+    const Situation situation = JudgeYaws(f, settings);
+    const Recommendation r = Recommend(situation, settings.source);
     Findings out;
     const double rate = static_cast<double>(f.published) / fmax(f.watchedSeconds, 1e-3);
     if (situation == Situation::kStalled) {

@@ -11,25 +11,14 @@
 enum class Mark { kOk, kNote, kFix, kStop };
 
 // In the order the report prints them.
+// clang-format off
 enum class Check {
-    kIniFile,
-    kIniWindows,
-    kIniKey,
-    kCameraOn,
-    kHeading,
-    kReload,
-    kOffset,
-    kPlugin,
-    kScriptHook,
-    kAsiLoader,
-    kLog,
-    kLogSettings,
-    kLogSize,
-    kTracker,
-    kYaws,
-    kMeasure,
-    kWrite,
+    kIniFile, kIniWindows, kIniKey, kCameraOn, kHeading, kReload, kOffset,  // headview.ini
+    kPlugin, kScriptHook, kAsiLoader,                                       // the game folder
+    kLog, kLogSettings, kLogSize,                                           // headview.log
+    kTracker, kYaws, kMeasure, kWrite,                                      // the tracker, --centre, --gain
 };
+// clang-format on
 
 struct Finding {
     Check check;
@@ -70,11 +59,12 @@ enum class Situation {
 };
 Situation JudgeYaws(const TrackerFacts& facts, const Settings& settings);
 
+// A situation marked kStop also leaves --centre and --gain nothing to
+// measure: they write nothing.
 struct Recommendation {
     Mark mark;
     const char* says;
-    const char* lines;     // or null
-    bool measuresNothing;  // --centre and --gain would measure nothing and write nothing
+    const char* lines;  // or null
 };
 Recommendation Recommend(Situation situation, int32_t source);
 

@@ -246,36 +246,63 @@ TEST(CopyStablePose, NoCopyMixesTwoPoses)
 {
     // A writer as trackers are: each field stored on its own, the counter
     // last, then a pause; here so slowly that copies meet it mid-pose and a
-    // pose takes longer than the wait between the two copies.
+    // pose takes longer than the wait between the two copies. A writer held
+    // up mid-pose for longer than that wait (the machine ran something else)
+    // leaves a half-written pose that no reader without the mutex can tell:
+    // such poses are marked and not counted.
     FTPose shared = {};
     std::atomic<bool> stop{false};
+    static std::atomic<bool> heldUp[1 << 16];
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    const auto now = [] {
+        LARGE_INTEGER at;
+        QueryPerformanceCounter(&at);
+        return at.QuadPart;
+    };
+    const int64_t heldUpTicks = frequency.QuadPart / 40000;  // 25 us between two fields
     std::thread writer([&] {
         volatile FTPose* pose = &shared;
-        for (int32_t n = 1; !stop; ++n) {
+        for (int32_t n = 1; !stop && n < (1 << 16); ++n) {
+            int64_t last = now();
             for (volatile float* field = &pose->yaw; field <= &pose->points[7]; ++field) {
                 *field = static_cast<float>(n);
                 const DWORD64 start = __rdtsc();
-                while (__rdtsc() - start < 10000) {  // a few microseconds: a pose takes longer than the settle
+                while (__rdtsc() - start < 10000) {  // a few microseconds
                 }
+                const int64_t at = now();
+                if (at - last > heldUpTicks) {
+                    heldUp[n] = true;
+                }
+                last = at;
             }
+            heldUp[n] = heldUp[n] || now() - last > heldUpTicks;
             pose->frameCounter = n;
             Sleep(1);
         }
     });
     int copies = 0, mixed = 0;
-    for (int i = 0; i < 20000; ++i) {
+    std::vector<int32_t> mixedWhileWriting;  // the pose being written when a copy mixed two
+    while (*static_cast<volatile int32_t*>(&shared.frameCounter) < 500) {  // copies across 500 poses
         FTPose copy;
         if (!CopyStablePose(&shared, &copy)) {
             continue;
         }
         ++copies;
+        bool same = copy.frameCounter == 0 || copy.yaw == static_cast<float>(copy.frameCounter);
         for (const float* field = &copy.yaw; field <= &copy.points[7]; ++field) {
-            mixed +=
-                *field != copy.yaw || (copy.frameCounter != 0 && copy.yaw != static_cast<float>(copy.frameCounter));
+            same = same && *field == copy.yaw;
+        }
+        if (!same) {
+            mixedWhileWriting.push_back(copy.frameCounter + 1);
         }
     }
     stop = true;
     writer.join();
+    // Judged once the writer is done: a writer still held up has not marked its pose yet.
+    for (const int32_t pose : mixedWhileWriting) {
+        mixed += heldUp[pose & 0xFFFF] ? 0 : 1;
+    }
     EXPECT_GT(copies, 1000);
     EXPECT_EQ(mixed, 0);
 }

@@ -279,24 +279,23 @@ TEST(Recommend, OneRecommendationForEachSituationAndSource)
         int32_t source;
         Mark mark;
         const char* lines;  // null: nothing to put in the file
-        bool measuresNothing;
     } rows[] = {
-        {Situation::kNoTracker, 1, Mark::kStop, nullptr, true},
-        {Situation::kDenied, 0, Mark::kStop, nullptr, true},
-        {Situation::kNoPoses, 0, Mark::kStop, nullptr, true},
-        {Situation::kOnlyZeros, 1, Mark::kStop, nullptr, true},
-        {Situation::kStalled, 1, Mark::kFix, nullptr, false},
-        {Situation::kHeldStill, 0, Mark::kFix, nullptr, false},
-        {Situation::kNotMoved, 1, Mark::kFix, nullptr, false},
-        {Situation::kRawZero, 0, Mark::kStop, "headviewing_source=1", true},
-        {Situation::kRawZero, 2, Mark::kStop, "headviewing_source=1", true},  // anything but 1 follows the raw yaw
-        {Situation::kRawZero, 1, Mark::kOk, nullptr, false},
-        {Situation::kSameYaws, 0, Mark::kOk, nullptr, false},
-        {Situation::kRawOffCentre, 0, Mark::kFix, "headviewing_source=1\nheadviewing_offset=0.0", false},
-        {Situation::kRawOffCentre, 1, Mark::kOk, nullptr, false},
-        {Situation::kRawShaky, 0, Mark::kFix, "headviewing_source=1\nheadviewing_offset=0.0", false},
-        {Situation::kRawShaky, 1, Mark::kOk, nullptr, false},
-        {Situation::kYawsAgree, 0, Mark::kOk, nullptr, false},
+        {Situation::kNoTracker, 1, Mark::kStop, nullptr},
+        {Situation::kDenied, 0, Mark::kStop, nullptr},
+        {Situation::kNoPoses, 0, Mark::kStop, nullptr},
+        {Situation::kOnlyZeros, 1, Mark::kStop, nullptr},
+        {Situation::kStalled, 1, Mark::kFix, nullptr},
+        {Situation::kHeldStill, 0, Mark::kFix, nullptr},
+        {Situation::kNotMoved, 1, Mark::kFix, nullptr},
+        {Situation::kRawZero, 0, Mark::kStop, "headviewing_source=1"},
+        {Situation::kRawZero, 2, Mark::kStop, "headviewing_source=1"},  // anything but 1 follows the raw yaw
+        {Situation::kRawZero, 1, Mark::kOk, nullptr},
+        {Situation::kSameYaws, 0, Mark::kOk, nullptr},
+        {Situation::kRawOffCentre, 0, Mark::kFix, "headviewing_source=1\nheadviewing_offset=0.0"},
+        {Situation::kRawOffCentre, 1, Mark::kOk, nullptr},
+        {Situation::kRawShaky, 0, Mark::kFix, "headviewing_source=1\nheadviewing_offset=0.0"},
+        {Situation::kRawShaky, 1, Mark::kOk, nullptr},
+        {Situation::kYawsAgree, 0, Mark::kOk, nullptr},
     };
     for (const auto& row : rows) {
         const Recommendation r = Recommend(row.situation, row.source);
@@ -305,7 +304,6 @@ TEST(Recommend, OneRecommendationForEachSituationAndSource)
         EXPECT_GT(strlen(r.says), 0u) << what;
         EXPECT_EQ(r.mark, row.mark) << what;
         EXPECT_STREQ(r.lines, row.lines) << what;
-        EXPECT_EQ(r.measuresNothing, row.measuresNothing) << what;
     }
     EXPECT_NE(std::string(Recommend(Situation::kRawOffCentre, 0).says).find("--centre"), std::string::npos);
     EXPECT_EQ(std::string(Recommend(Situation::kRawShaky, 0).says).find("--centre"), std::string::npos)
@@ -332,6 +330,16 @@ TEST(JudgeTracker, TheRateTheStallAndTheCameraSwing)
     EXPECT_NE(Find(found, Check::kTracker, Mark::kFix)->says.find("none for 1.8 seconds"), std::string::npos);
     EXPECT_EQ(ExitCodeOf(found), 1);
 
+    // No lines for a file that is not there, or is a folder: the shipped one is to be copied.
+    TrackerFacts shaky = Sweep(20, 0, 0.06);
+    IniFacts missing = {}, folder = ini;
+    folder.isFolder = true;
+    folder.settings.source = 0;
+    for (const IniFacts& without : {missing, folder}) {
+        found = JudgeTracker(shaky, without);
+        EXPECT_EQ(FormatReport(found).find("headviewing_source=1\n"), std::string::npos) << FormatReport(found);
+        EXPECT_EQ(ExitCodeOf(found), 0) << FormatReport(found);
+    }
     ini.settings.multiplier = 0;  // no swing to promise from a frozen camera
     sweep.longestStall = 0.0;
     EXPECT_EQ(FormatReport(JudgeTracker(sweep, ini)).find("would have turned"), std::string::npos);
