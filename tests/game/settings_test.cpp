@@ -3,6 +3,7 @@
 // sent to the camera, (offset + raw yaw) × multiplier with a known raw yaw,
 // shows the values the plugin holds.
 #include "plugin/host/natives.h"
+#include "settings/settings.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/processes.h"
 
@@ -138,7 +139,22 @@ TEST_F(SettingsTest, MultiplierAndOffsetAsWritten)
 
 TEST_F(SettingsTest, TheShippedExampleFileReadsCleanly)
 {
-    WriteFileBytes(GamePath("headview.ini"), ReadFileBytes(ProgramDir() + "headview-example.ini"));
+    // As the release zip holds it: CR LF line ends, the five values read as the file says.
+    const std::string shipped = ReadFileBytes(ProgramDir() + "headview-example.ini");
+    EXPECT_NE(shipped.find("\r\n"), std::string::npos);
+    size_t bare = 0;
+    for (size_t at = 0; (at = shipped.find('\n', at)) != std::string::npos; ++at) {
+        bare += at == 0 || shipped[at - 1] != '\r' ? 1 : 0;
+    }
+    EXPECT_EQ(bare, 0u);
+    WriteFileBytes(GamePath("headview.ini"), shipped);
+    Settings read = {};
+    EXPECT_TRUE(ReadAllSettings(GamePath("headview.ini").c_str(), &read));
+    EXPECT_EQ(read.enabled, 1);
+    EXPECT_EQ(read.test, 0);
+    EXPECT_EQ(read.multiplier, 0x39);
+    EXPECT_EQ(read.offset, 0.0f);
+    EXPECT_EQ(read.source, 1);
     StartWithPose();
     for (int frame = 0; frame < 5; ++frame) {
         EXPECT_EQ(FrameHeading(), kRawYaw * 0x39) << "on, gain 0x39, offset 0";
