@@ -268,6 +268,25 @@ bool StageEdit(const std::string& live, const std::string& temporary, SettingKey
     return true;
 }
 
+// One try at moving `temporary` over `path`: true once moved, or once
+// `path` is found changed since it read `old` (the player saved it
+// meanwhile: theirs stands); else false, with the failure's code.
+bool TryReplace(const std::string& temporary, const std::string& path, const std::string& old, bool* changed,
+                DWORD* failure)
+{
+    std::string now;
+    if (!ReadBytes(path, &now)) {
+        *failure = GetLastError();
+        return false;
+    }
+    *changed = now != old;
+    if (*changed || MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return true;
+    }
+    *failure = GetLastError();
+    return false;
+}
+
 }  // namespace
 
 bool CheckIniEditable(const std::string& path, SettingKey key, const std::string& sampleValue, std::string* error)
@@ -281,25 +300,13 @@ bool WriteIniValue(const std::string& path, SettingKey key, const std::string& v
                    std::string* error)
 {
     const std::string temporary = TemporaryPathFor(path);
-    std::string old, now;
+    std::string old;
     if (!StageEdit(path, temporary, key, value, &old, converted, error)) {
         return false;
     }
     bool changed = false;
     DWORD failure = 0;
-    const bool moved = Retrying([&] {
-                           if (!ReadBytes(path, &now)) {
-                               return false;
-                           }
-                           changed = now != old;  // the player saved it meanwhile: theirs stands
-                           if (changed || MoveFileExA(temporary.c_str(), path.c_str(),
-                                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-                               return true;
-                           }
-                           failure = GetLastError();
-                           return false;
-                       }) &&
-                       !changed;
+    const bool moved = Retrying([&] { return TryReplace(temporary, path, old, &changed, &failure); }) && !changed;
     if (!moved) {
         SetLastError(failure);
         *error = changed ? path + " changed while the probe worked on it"
