@@ -8,6 +8,7 @@
 // flag at 1 also the path resolution, the existence test and five profile
 // string reads.
 // Both are timed in alternating repetitions; the figures are medians.
+#include "settings/utf8.h"
 #include "sim/game/game_host.h"
 #include "sim/game/sibling_program.h"
 #include "tracker/freetrack.h"
@@ -42,19 +43,19 @@ struct Floor {
     FTRegion* view;
     HANDLE mutex;
     FTPose record;
-    char path[260];
+    wchar_t path[260];
 };
 
 void FloorFrame(Floor* floor, bool withSettings)
 {
     if (withSettings) {
-        static const char* const keys[] = {"headviewing", "headviewing_test", "headviewing_multiplier",
-                                           "headviewing_offset", "headviewing_source"};
-        char value[32];
-        GetFullPathNameA("headview.ini", sizeof floor->path, floor->path, nullptr);
-        GetFileAttributesA(floor->path);
-        for (const char* key : keys) {
-            GetPrivateProfileStringA("Settings", key, "", value, sizeof value, floor->path);
+        static const wchar_t* const keys[] = {L"headviewing", L"headviewing_test", L"headviewing_multiplier",
+                                              L"headviewing_offset", L"headviewing_source"};
+        wchar_t value[32];
+        GetFullPathNameW(L"headview.ini", 260, floor->path, nullptr);
+        GetFileAttributesW(floor->path);
+        for (const wchar_t* key : keys) {
+            GetPrivateProfileStringW(L"Settings", key, L"", value, 32, floor->path);
         }
     }
     if (WaitForSingleObject(floor->mutex, 5) == WAIT_OBJECT_0) {
@@ -155,9 +156,10 @@ void WorstFrameUnderHeldMutex(const char* label, const Game& game, HANDLE mutex)
 int main()
 {
     const std::string dir = ProgramDir();
-    const std::string gameDir = dir + "bench-game";
-    CreateDirectoryA(gameDir.c_str(), nullptr);
-    SetCurrentDirectoryA(gameDir.c_str());
+    // A folder name beyond any ANSI code page, as players' may be.
+    const std::string gameDir = dir + "bench-game-\xD0\xB8\xD0\xB3\xD1\x80\xD0\xB0-\xE6\xB8\xB8\xE6\x88\x8F";
+    CreateDirectoryW(WideFromUtf8(gameDir).c_str(), nullptr);
+    SetCurrentDirectoryW(WideFromUtf8(gameDir).c_str());
     WriteIni(1);
 
     HANDLE tracker = StartTracker("--rate 60");

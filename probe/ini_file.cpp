@@ -2,6 +2,7 @@
 
 #include "probe/ini_encoding.h"
 #include "probe/ini_text.h"
+#include "settings/utf8.h"
 
 #include <windows.h>
 
@@ -82,9 +83,9 @@ bool ReadTextsOf(const std::string& bytes, const std::string& temporary, Setting
         RemoveTemporary(temporary, error);
         return false;
     }
-    ReadSettingTexts(temporary.c_str(), texts);
+    ReadSettingTexts(WideFromUtf8(temporary).c_str(), texts);
     if (settings != nullptr) {
-        ReadAllSettings(temporary.c_str(), settings);
+        ReadAllSettings(WideFromUtf8(temporary).c_str(), settings);
     }
     return RemoveTemporary(temporary, error);
 }
@@ -131,8 +132,8 @@ void ReadAsWindowsDoes(const std::string& bytes, IniFacts* ini)
     SettingTexts texts = {};
     if (!ReadTextsOf(decoded ? EncodeIniText(view, saved) : bytes, OwnTemporaryPath(), &texts, &ini->settings,
                      &error)) {
-        ReadSettingTexts(ini->path.c_str(), &texts);  // no copy could be made: the file itself
-        ReadAllSettings(ini->path.c_str(), &ini->settings);
+        ReadSettingTexts(WideFromUtf8(ini->path).c_str(), &texts);  // no copy could be made: the file itself
+        ReadAllSettings(WideFromUtf8(ini->path).c_str(), &ini->settings);
     }
     for (int key = 0; key < kSettingKeyCount; ++key) {
         ini->present[key] = texts.present[key];
@@ -151,9 +152,9 @@ std::string FolderOf(const std::string& path)
 IniFacts GatherIniFacts(const std::string& path)
 {
     IniFacts ini = {};
-    char full[kSettingsPathSize];
-    ResolveSettingsPathOf(path.c_str(), full);
-    ini.path = full[0] != '\0' ? full : path;
+    wchar_t full[kSettingsPathSize];
+    ResolveSettingsPathOf(WideFromUtf8(path).c_str(), full);
+    ini.path = full[0] != L'\0' ? Utf8FromWide(full) : path;
     const DWORD attributes = GetFileAttributesA(ini.path.c_str());
     ini.exists = attributes != INVALID_FILE_ATTRIBUTES;
     ini.isFolder = ini.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -162,7 +163,7 @@ IniFacts GatherIniFacts(const std::string& path)
     if (!ini.exists) {
         ini.nearMiss = FindNearMiss(ini.path);
     } else if (ini.isFolder) {
-        ReadAllSettings(ini.path.c_str(), &ini.settings);  // the plugin takes a folder for a file of fallbacks
+        ReadAllSettings(WideFromUtf8(ini.path).c_str(), &ini.settings);  // the plugin takes a folder for a file of fallbacks
     } else if (Retrying([&] { return ReadBytes(ini.path, &bytes); })) {
         ReadAsWindowsDoes(bytes, &ini);
     }
@@ -260,7 +261,7 @@ bool StageEdit(const std::string& live, const std::string& temporary, SettingKey
         RemoveTemporary(temporary, error);
         return false;
     }
-    ReadSettingTexts(temporary.c_str(), &is);
+    ReadSettingTexts(WideFromUtf8(temporary).c_str(), &is);
     if (!ReadsAsEdited(was, is, key, value, error)) {
         RemoveTemporary(temporary, error);
         return false;

@@ -10,21 +10,34 @@ namespace {
 // Returned for an absent key by the reader. No value in a file is this
 // control character alone, and the reader leaves a default that is not
 // blank as it is.
-constexpr const char* kAbsentKey = "\x01";
+constexpr const wchar_t* kAbsentKey = L"\x01";
+constexpr const char* kAbsentText = "\x01";
+
+// The longest key name and its NUL.
+constexpr int kKeySize = 32;
 
 // The key's value text from section Settings, `absent` when the key is
-// absent, cut to 31 characters; returns its length.
-size_t ReadValueText(const char* path, const char* key, const char* absent, char (&buffer)[kSettingTextSize])
+// absent, cut to 31 characters, in UTF-8; returns its length in bytes.
+size_t ReadValueText(const wchar_t* path, const char* key, const wchar_t* absent, char (&text)[kSettingTextSize])
 {
-    return GetPrivateProfileStringA("Settings", key, absent, buffer, kSettingTextSize, path);
+    wchar_t wideKey[kKeySize];
+    wchar_t value[kSettingReadSize];
+    if (MultiByteToWideChar(CP_UTF8, 0, key, -1, wideKey, kKeySize) == 0) {
+        wideKey[0] = L'\0';
+    }
+    const DWORD length = GetPrivateProfileStringW(L"Settings", wideKey, absent, value, kSettingReadSize, path);
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), text, kSettingTextSize - 1,
+                                          nullptr, nullptr);
+    text[bytes] = '\0';
+    return static_cast<size_t>(bytes);
 }
 
 // The key's text and its length; false, with the text empty, when the key
 // is absent.
-bool ReadPresentText(const char* path, const char* key, char (&text)[kSettingTextSize], size_t* length)
+bool ReadPresentText(const wchar_t* path, const char* key, char (&text)[kSettingTextSize], size_t* length)
 {
     *length = ReadValueText(path, key, kAbsentKey, text);
-    if (strcmp(text, kAbsentKey) == 0) {
+    if (strcmp(text, kAbsentText) == 0) {
         text[0] = '\0';
         return false;
     }
@@ -62,27 +75,27 @@ bool ConvertFloatSettingText(const char* text, size_t length, float* value)
     return true;
 }
 
-bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize])
+bool ReadSettingText(const wchar_t* path, const char* key, char (&text)[kSettingTextSize])
 {
     size_t length = 0;
     return ReadPresentText(path, key, text, &length);
 }
 
-void ReadSettingTexts(const char* path, SettingTexts* texts)
+void ReadSettingTexts(const wchar_t* path, SettingTexts* texts)
 {
     for (int key = 0; key < kSettingKeyCount; ++key) {
         texts->present[key] = ReadSettingText(path, kSettingKeys[key], texts->text[key]);
     }
 }
 
-bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
+bool ReadHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target)
 {
     char text[kSettingTextSize];
-    const size_t length = ReadValueText(path, key, "", text);
+    const size_t length = ReadValueText(path, key, L"", text);
     return TakeHex(text, length, fallback, target);
 }
 
-bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target)
+bool ReadOptionalHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target)
 {
     char text[kSettingTextSize];
     size_t length = 0;
@@ -93,10 +106,10 @@ bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback,
     return TakeHex(text, length, fallback, target);
 }
 
-bool ReadFloatSetting(const char* path, const char* key, float* target)
+bool ReadFloatSetting(const wchar_t* path, const char* key, float* target)
 {
     char text[kSettingTextSize];
-    const size_t length = ReadValueText(path, key, "", text);
+    const size_t length = ReadValueText(path, key, L"", text);
     *target = 0.0f;
     return ConvertFloatSettingText(text, length, target);
 }

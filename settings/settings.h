@@ -16,17 +16,20 @@ struct Settings {
 // All zero until the first load.
 extern Settings g_settings;
 
-// Full path of headview.ini; empty until resolved.
+// Full path of headview.ini, in UTF-16 for the wide platform calls, so that
+// the game's folder may hold any letters; empty until resolved.
 constexpr int kSettingsPathSize = 260;
-extern char g_settingsPath[kSettingsPathSize];
+extern wchar_t g_settingsPath[kSettingsPathSize];
 
 // The five keys, in the order they are read: kSettingKeys[kOffsetKey] is
 // "headviewing_offset".
 enum SettingKey { kEnabledKey, kTestKey, kMultiplierKey, kOffsetKey, kSourceKey, kSettingKeyCount };
 extern const char* const kSettingKeys[kSettingKeyCount];
 
-// What the profile reader keeps of a value: 31 characters and a NUL.
-constexpr size_t kSettingTextSize = 32;
+// What the profile reader keeps of a value: 31 characters and a NUL. The
+// value's text is handed on in UTF-8, at most three bytes a character.
+constexpr size_t kSettingReadSize = 32;
+constexpr size_t kSettingTextSize = 3 * (kSettingReadSize - 1) + 1;
 
 // Start-up: resolves the settings path, then loads the settings.
 void StartSettings();
@@ -38,46 +41,46 @@ void RefreshSettings();
 void ResolveSettingsPath();
 // Resolves `fileName` against the current directory into `path`; `path` is
 // left empty when the resolution fails or does not fit.
-void ResolveSettingsPathOf(const char* fileName, char (&path)[kSettingsPathSize]);
+void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize]);
 
 // Reads all five keys from g_settingsPath into g_settings; logs a missing
 // file or unreadable keys.
 void LoadSettings();
 
 // True when something exists at `path` (a directory counts).
-bool SettingsFileExists(const char* path);
+bool SettingsFileExists(const wchar_t* path);
 
 // Reads the five keys from the file at `path` into `settings`, key by key,
 // each unreadable one taking its fallback; true when all read. Logs
 // nothing: shared with the probe.
-bool ReadAllSettings(const char* path, Settings* settings);
+bool ReadAllSettings(const wchar_t* path, Settings* settings);
 
 // The text of `key` in section Settings of the file at `path`, as the
-// profile reader returns it (trimmed, cut to 31 characters); false, with
+// profile reader returns it (trimmed, cut to 31 characters), in UTF-8; false, with
 // `text` empty, when the key is absent.
-bool ReadSettingText(const char* path, const char* key, char (&text)[kSettingTextSize]);
+bool ReadSettingText(const wchar_t* path, const char* key, char (&text)[kSettingTextSize]);
 
 // Every key's text as ReadSettingText returns it, by SettingKey.
 struct SettingTexts {
     char text[kSettingKeyCount][kSettingTextSize];
     bool present[kSettingKeyCount];
 };
-void ReadSettingTexts(const char* path, SettingTexts* texts);
+void ReadSettingTexts(const wchar_t* path, SettingTexts* texts);
 
 // Reads `key` as a base-16 integer into `target`; on any failure stores
 // `fallback` and returns false.
-bool ReadHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target);
+bool ReadHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target);
 
 // As ReadHexSetting, but a key absent from the file takes `fallback`
 // silently: true. Only a value present and unreadable returns false.
-bool ReadOptionalHexSetting(const char* path, const char* key, int32_t fallback, int32_t* target);
+bool ReadOptionalHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target);
 
 // Reads `key` as a decimal float into `target`; on any failure stores 0.0
 // and returns false.
-bool ReadFloatSetting(const char* path, const char* key, float* target);
+bool ReadFloatSetting(const wchar_t* path, const char* key, float* target);
 
-// The conversions of those readers on a value's text of `length`
-// characters: true when the whole text converts; `value` is then the
+// The conversions of those readers on a value's UTF-8 text of `length`
+// bytes (a character beyond ASCII is never part of a number): true when the whole text converts; `value` is then the
 // number, else untouched.
 bool ConvertHexSettingText(const char* text, size_t length, int32_t* value);
 bool ConvertFloatSettingText(const char* text, size_t length, float* value);

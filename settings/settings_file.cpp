@@ -2,32 +2,32 @@
 
 #include <windows.h>
 
-char g_settingsPath[kSettingsPathSize] = "";
+wchar_t g_settingsPath[kSettingsPathSize] = L"";
 
 const char* const kSettingKeys[kSettingKeyCount] = {"headviewing", "headviewing_test", "headviewing_multiplier",
                                                     "headviewing_offset", "headviewing_source"};
 
-void ResolveSettingsPathOf(const char* fileName, char (&path)[kSettingsPathSize])
+void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize])
 {
     // A resolution that fails or does not fit leaves the path empty, which
     // reads as a missing file, rather than a stale path from an earlier call.
-    const DWORD length = GetFullPathNameA(fileName, kSettingsPathSize, path, nullptr);
+    const DWORD length = GetFullPathNameW(fileName, kSettingsPathSize, path, nullptr);
     if (length == 0 || length >= kSettingsPathSize) {
-        path[0] = '\0';
+        path[0] = L'\0';
     }
 }
 
 void ResolveSettingsPath()
 {
-    ResolveSettingsPathOf("headview.ini", g_settingsPath);
+    ResolveSettingsPathOf(L"headview.ini", g_settingsPath);
 }
 
-bool SettingsFileExists(const char* path)
+bool SettingsFileExists(const wchar_t* path)
 {
-    return path[0] != '\0' && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return path[0] != L'\0' && GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool ReadAllSettings(const char* path, Settings* settings)
+bool ReadAllSettings(const wchar_t* path, Settings* settings)
 {
     bool allRead = true;
     allRead &= ReadHexSetting(path, "headviewing", 1, &settings->enabled);

@@ -1,5 +1,7 @@
 #include "sim/game/chart.h"
 
+#include "settings/utf8.h"
+
 #include <math.h>
 #include <stdio.h>
 
@@ -123,7 +125,7 @@ void WritePanelFrame(FILE* out, const Panel& panel, const char* title, const cha
 
 bool WriteChart(const std::string& path, const std::vector<FrameSample>& samples)
 {
-    FILE* out = fopen(path.c_str(), "w");
+    FILE* out = _wfopen(WideFromUtf8(path).c_str(), L"w");
     if (out == nullptr) {
         return false;
     }

@@ -1,5 +1,7 @@
 #include "sim/game/game_host.h"
 
+#include "settings/utf8.h"
+
 namespace {
 
 template <typename Function>
@@ -30,20 +32,20 @@ bool LookupControls(HMODULE hook, SimControls* sim, std::string* error)
 
 std::string ProgramDir()
 {
-    char path[MAX_PATH];
-    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string dir(path, length);
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::string dir = Utf8FromWide(std::wstring(path, length));
     return dir.substr(0, dir.find_last_of("\\/") + 1);
 }
 
 bool StartGame(const std::string& gameDir, const std::string& hookPath, const std::string& pluginPath, Game* game,
                std::string* error)
 {
-    if (!gameDir.empty() && !SetCurrentDirectoryA(gameDir.c_str())) {
+    if (!gameDir.empty() && !SetCurrentDirectoryW(WideFromUtf8(gameDir).c_str())) {
         *error = "cannot enter the game folder " + gameDir;
         return false;
     }
-    game->hook = LoadLibraryA(hookPath.c_str());
+    game->hook = LoadLibraryW(WideFromUtf8(hookPath).c_str());
     if (game->hook == nullptr) {
         *error = "cannot load the script hook " + hookPath;
         return false;
@@ -51,7 +53,7 @@ bool StartGame(const std::string& gameDir, const std::string& hookPath, const st
     if (!LookupControls(game->hook, &game->sim, error)) {
         return false;
     }
-    game->plugin = LoadLibraryA(pluginPath.c_str());
+    game->plugin = LoadLibraryW(WideFromUtf8(pluginPath).c_str());
     if (game->plugin == nullptr) {
         *error = "cannot load the plugin " + pluginPath + " (error " + std::to_string(GetLastError()) + ")";
         return false;

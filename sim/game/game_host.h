@@ -30,7 +30,8 @@ struct Game {
     SimControls sim;
 };
 
-// Folder of the running program, with a trailing backslash.
+// Folder of the running program, with a trailing backslash. Paths here are
+// UTF-8, made UTF-16 for the platform calls.
 std::string ProgramDir();
 
 // Changes to `gameDir` (when not empty), loads the script hook at

@@ -1,6 +1,7 @@
 // headview-game: a stand-in game that loads ScriptHookV.dll and a plugin the
 // way the game does, runs frames and prints what the plugin did in each.
 #include "settings/settings.h"
+#include "settings/utf8.h"
 #include "sim/game/chart.h"
 #include "sim/game/game_host.h"
 #include "tracker/freetrack.h"
@@ -133,7 +134,7 @@ bool PeekRawYaw(float* rawYaw)
 }
 
 // The keys whose text differs between two ini files, as "key old -> new".
-std::string ChangedKeys(const char* before, const char* after)
+std::string ChangedKeys(const wchar_t* before, const wchar_t* after)
 {
     SettingTexts was, is;
     ReadSettingTexts(before, &was);
@@ -155,11 +156,11 @@ std::string ApplyIniEdits(const Options& options, uint32_t frame)
     std::string changed;
     for (const IniEdit& edit : options.iniEdits) {
         if (edit.frame == frame) {
-            char ini[kSettingsPathSize], source[kSettingsPathSize];  // the profile reader wants full paths
-            ResolveSettingsPathOf("headview.ini", ini);
-            ResolveSettingsPathOf(edit.source.c_str(), source);
+            wchar_t ini[kSettingsPathSize], source[kSettingsPathSize];  // the profile reader wants full paths
+            ResolveSettingsPathOf(L"headview.ini", ini);
+            ResolveSettingsPathOf(WideFromUtf8(edit.source).c_str(), source);
             changed = ChangedKeys(ini, source);
-            CopyFileA(source, ini, FALSE);
+            CopyFileW(source, ini, FALSE);
             if (!options.quiet) {
                 printf("-- before frame %u: headview.ini replaced by %s (%s)\n", frame, edit.source.c_str(),
                        changed.c_str());
@@ -214,10 +215,19 @@ void PrintSample(const FrameSample& s)
 
 }  // namespace
 
-int main(int argc, char** argv)
+// The arguments in UTF-16, so that a game folder may hold any letters.
+int wmain(int argc, wchar_t** wideArgv)
 {
+    std::vector<std::string> arguments;
+    std::vector<char*> argv;
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(Utf8FromWide(wideArgv[i]));
+    }
+    for (std::string& argument : arguments) {
+        argv.push_back(&argument[0]);
+    }
     Options options;
-    if (!ParseOptions(argc, argv, &options)) {
+    if (!ParseOptions(argc, argv.data(), &options)) {
         PrintUsage();
         return 2;
     }

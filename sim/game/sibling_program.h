@@ -6,6 +6,6 @@
 
 #include <string>
 
-// Starts `program` from this program's folder with `arguments`; returns its
+// Starts `program` from this program's folder with `arguments` (UTF-8); returns its
 // process handle, or null.
 HANDLE StartSiblingProgram(const std::string& program, const std::string& arguments);

@@ -4,6 +4,7 @@
 // shows the values the plugin holds.
 #include "plugin/host/natives.h"
 #include "settings/settings.h"
+#include "settings/utf8.h"
 #include "tests/support/game_fixture.h"
 #include "tests/support/processes.h"
 
@@ -149,7 +150,7 @@ TEST_F(SettingsTest, TheShippedExampleFileReadsCleanly)
     EXPECT_EQ(bare, 0u);
     WriteFileBytes(GamePath("headview.ini"), shipped);
     Settings read = {};
-    EXPECT_TRUE(ReadAllSettings(GamePath("headview.ini").c_str(), &read));
+    EXPECT_TRUE(ReadAllSettings(WideFromUtf8(GamePath("headview.ini")).c_str(), &read));
     EXPECT_EQ(read.enabled, 1);
     EXPECT_EQ(read.test, 0);
     EXPECT_EQ(read.multiplier, 0x39);

@@ -4,6 +4,7 @@
 // left byte for byte.
 #include "probe/ini_file.h"
 #include "probe/ini_text.h"
+#include "settings/utf8.h"
 #include "settings/settings.h"
 #include "tests/support/files.h"
 
@@ -96,7 +97,7 @@ std::vector<std::string> KeyTexts(const std::string& path)
     std::vector<std::string> texts;
     for (const char* const key : kSettingKeys) {
         char text[kSettingTextSize];
-        texts.push_back(ReadSettingText(path.c_str(), key, text) ? text : "(absent)");
+        texts.push_back(ReadSettingText(WideFromUtf8(path).c_str(), key, text) ? text : "(absent)");
     }
     return texts;
 }

@@ -3,6 +3,7 @@
 // back through the plugin's own settings reader.
 #include "probe/ini_file.h"
 #include "settings/settings.h"
+#include "settings/utf8.h"
 #include "tests/support/probe_run.h"
 #include "tests/support/tracker_fixture.h"
 
@@ -60,7 +61,7 @@ protected:
 Settings ReadBack(const std::string& path)
 {
     Settings settings = {};
-    EXPECT_TRUE(ReadAllSettings(path.c_str(), &settings));
+    EXPECT_TRUE(ReadAllSettings(WideFromUtf8(path).c_str(), &settings));
     return settings;
 }
 

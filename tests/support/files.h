@@ -1,4 +1,4 @@
-// Whole files as bytes, for the unit and the game tests.
+// Whole files as bytes, for the unit and the game tests. Paths are UTF-8.
 #pragma once
 
 #include <string>

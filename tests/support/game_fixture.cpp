@@ -1,6 +1,7 @@
 #include "tests/support/game_fixture.h"
 
 #include "plugin/host/natives.h"
+#include "settings/utf8.h"
 #include "tests/support/processes.h"
 
 #include <math.h>
@@ -80,10 +81,16 @@ std::string IniText(const IniKeys& keys)
 void GameTest::SetUp()
 {
     const ::testing::TestInfo* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    gameDir_ = ProgramDir() + "games\\" + info->test_suite_name() + "." + info->name() + "\\";
+    UseGameFolder(ProgramDir() + "games\\" + info->test_suite_name() + "." + info->name() + "\\");
+}
+
+void GameTest::UseGameFolder(const std::string& folder)
+{
+    gameDir_ = folder;
+    const std::filesystem::path path(WideFromUtf8(folder));
     std::error_code ignored;
-    std::filesystem::remove_all(gameDir_, ignored);
-    ASSERT_TRUE(std::filesystem::create_directories(gameDir_)) << gameDir_;
+    std::filesystem::remove_all(path, ignored);
+    ASSERT_TRUE(std::filesystem::create_directories(path)) << folder;
 }
 
 void GameTest::TearDown()

@@ -54,13 +54,16 @@ protected:
     // NaN when the camera was not set.
     float FrameHeading();
 
+    // A fresh, empty game folder at `folder` (UTF-8, with a trailing
+    // backslash) in place of the test's own; before StartPlugin.
+    void UseGameFolder(const std::string& folder);
     std::string GamePath(const std::string& name) const { return gameDir_ + name; }
     void WriteIni(const std::string& text);
     // Messages of headview.log, without their timestamps.
     std::vector<std::string> LogMessages() const;
     size_t CountLogMessages(const std::string& message) const;
 
-    std::string gameDir_;  // with a trailing backslash
+    std::string gameDir_;  // UTF-8, with a trailing backslash
     Game game_ = {};
     HANDLE tracker_ = nullptr;  // a tracker process, stopped after the test
 };

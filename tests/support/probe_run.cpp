@@ -1,5 +1,6 @@
 #include "tests/support/probe_run.h"
 
+#include "settings/utf8.h"
 #include "sim/game/game_host.h"
 
 namespace {
@@ -44,8 +45,8 @@ bool StartProbe(const std::string& arguments, ProbeRun* run)
     }
     SetHandleInformation(run->input, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(run->output, HANDLE_FLAG_INHERIT, 0);
-    std::string commandLine = "\"" + ProgramDir() + "headview-probe.exe\" " + arguments;
-    STARTUPINFOA startup = {};
+    std::wstring commandLine = WideFromUtf8("\"" + ProgramDir() + "headview-probe.exe\" " + arguments);
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = childInput;
@@ -53,7 +54,7 @@ bool StartProbe(const std::string& arguments, ProbeRun* run)
     startup.hStdError = childOutput;
     PROCESS_INFORMATION info = {};
     const bool started =
-        CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!started) {

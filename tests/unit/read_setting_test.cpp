@@ -22,12 +22,12 @@ protected:
         ASSERT_NE(file, nullptr);
         fputs(("[Settings]\r\n" + settingsLines).c_str(), file);
         fclose(file);
-        ResolveSettingsPathOf("headview.ini", path_);
-        ASSERT_NE(path_[0], '\0');
+        ResolveSettingsPathOf(L"headview.ini", path_);
+        ASSERT_NE(path_[0], L'\0');
     }
     void TearDown() override { remove("headview.ini"); }
 
-    char path_[kSettingsPathSize] = "";
+    wchar_t path_[kSettingsPathSize] = L"";
 };
 
 struct IniCase {
@@ -103,11 +103,11 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
 TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
 {
     Write("headviewing=1\r\n");
-    char workingFolder[MAX_PATH], program[MAX_PATH];
-    ASSERT_GT(GetCurrentDirectoryA(MAX_PATH, workingFolder), 0u);
-    ASSERT_GT(GetModuleFileNameA(nullptr, program, MAX_PATH), 0u);
-    const std::string programFolder(program, strrchr(program, '\\'));
+    wchar_t workingFolder[MAX_PATH], program[MAX_PATH];
+    ASSERT_GT(GetCurrentDirectoryW(MAX_PATH, workingFolder), 0u);
+    ASSERT_GT(GetModuleFileNameW(nullptr, program, MAX_PATH), 0u);
+    const std::wstring programFolder(program, wcsrchr(program, L'\\'));
     ASSERT_NE(programFolder, workingFolder) << "the test runs from a folder other than the program's";
     ResolveSettingsPath();  // the plugin's own resolution
-    EXPECT_EQ(std::string(g_settingsPath), std::string(workingFolder) + "\\headview.ini");
+    EXPECT_EQ(std::wstring(g_settingsPath), std::wstring(workingFolder) + L"\\headview.ini");
 }
