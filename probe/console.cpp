@@ -1,8 +1,9 @@
 #include "probe/console.h"
 
+#include "settings/utf8.h"
+
 #include <windows.h>
 
-#include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
 
@@ -34,30 +35,12 @@ bool OutputIsConsole()
 
 void WriteOut(const std::string& text)
 {
-    // Paths come in the ANSI code page, and the console shows its OEM one:
-    // the console is given UTF-16.
-    const int size = static_cast<int>(text.size());
-    const int length = OutputIsConsole() ? MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0) : 0;
-    if (length > 0) {
-        std::wstring wide(static_cast<size_t>(length), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.data(), size, &wide[0], length);
-        DWORD written = 0;
-        WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(), static_cast<DWORD>(length), &written, nullptr);
-        return;
-    }
-    fwrite(text.data(), 1, text.size(), stdout);
-    fflush(stdout);
-}
-
-void Print(const char* format, ...)
-{
-    char buffer[2048];
-    va_list arguments;
-    va_start(arguments, format);
-    const int length = vsnprintf(buffer, sizeof buffer, format, arguments);
-    va_end(arguments);
-    if (length > 0) {
-        WriteOut(std::string(buffer, static_cast<size_t>(length) < sizeof buffer ? length : sizeof buffer - 1));
+    DWORD written = 0;
+    const std::wstring wide = WideFromUtf8(text);
+    if (!OutputIsConsole() || !WriteConsoleW(GetStdHandle(STD_OUTPUT_HANDLE), wide.data(),
+                                             static_cast<DWORD>(wide.size()), &written, nullptr)) {
+        fwrite(text.data(), 1, text.size(), stdout);
+        fflush(stdout);
     }
 }
 
@@ -67,11 +50,8 @@ bool ReadLine(std::string* line)
     char buffer[256];
     while (fgets(buffer, sizeof buffer, stdin) != nullptr) {
         *line += buffer;
-        if (!line->empty() && line->back() == '\n') {
-            line->pop_back();
-            if (!line->empty() && line->back() == '\r') {
-                line->pop_back();
-            }
+        if (line->back() == '\n') {
+            line->erase(line->find_last_not_of("\r\n") + 1);
             return true;
         }
     }

@@ -1,21 +1,30 @@
-// The probe's console: output that shows every letter of a path, whole
-// input lines, and no QuickEdit selection holding the probe up while it
-// watches the tracker.
+// The probe's console and command line.
 #pragma once
 
 #include <string>
 
-// printf-style output to the console, or to wherever standard output goes.
-void Print(const char* format, ...) __attribute__((format(printf, 1, 2)));
+// UTF-8 text: as UTF-16 to a console (its OEM code page may lack a folder's
+// letters), as UTF-8 to a file or a pipe.
 void WriteOut(const std::string& text);
 bool OutputIsConsole();
-
-// One whole line of standard input, without its line end; false at its end.
-bool ReadLine(std::string* line);
-
-// True when no other process shares this console (started by a double-click).
-bool ConsoleIsOwn();
-
-// Turns QuickEdit off, so that a click in the window cannot stop the probe
-// mid-watch; the console's mode is restored when the probe exits.
+bool ReadLine(std::string* line);  // one whole line, without its end; false at the end of input
+bool ConsoleIsOwn();               // started by a double-click
+// So that a click in the window cannot stop the probe mid-watch; restored at exit.
 void TurnQuickEditOff();
+
+enum class Use { kWatch, kCentre, kGain, kHelp, kQuit, kNone };
+
+struct Options {
+    Use use = Use::kWatch;
+    int seconds = 10;
+    double degrees = 90.0;
+    std::string ini;  // UTF-8; empty: the game folder's headview.ini
+};
+
+// False, with `error` naming the argument and what is wrong with it.
+bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error);
+void PrintUsage();
+// The menu a double-click gets: "1" to "4", blanks around allowed; kNone for anything else.
+Use ParseMenuChoice(const std::string& line);
+void PrintMenu();
+constexpr int kMenuWatchSeconds = 10;

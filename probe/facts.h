@@ -1,83 +1,115 @@
-// What the probe finds out about a player's set-up: gathered once, by
-// functions that print nothing, and judged in judge.h.
+// What the probe finds out, gathered once by functions that print nothing
+// and write nothing; judged in judge.h. Paths are UTF-16, as the platform
+// calls take them; text is UTF-8.
 #pragma once
 
 #include "settings/settings.h"
-
-#include <stdint.h>
+#include "tracker/freetrack.h"
 
 #include <string>
 
-// Where Windows' profile reader takes a file otherwise than other readers do.
-enum class WindowsReading {
-    kSame,
-    kMarkBeforeSection,  // a UTF-8 byte-order mark right before [Settings]: Windows sees no section there
-    kBigEndian,          // UTF-16 big-endian: Windows reads nothing of it
-    kBracketInHeader,    // a section line with a second "]": Windows ends the name at the first
+constexpr double kDegreesPerRadian = 57.29577951308232;
+
+// The game folder (`judged`, empty when there is none): the folder the probe
+// was started in when it holds ScriptHookV.dll or headview.asi, else the
+// probe's own; with --ini, that file's folder alone.
+struct FolderFacts {
+    std::wstring startedIn, own, judged;  // each with its trailing backslash
+    bool plugin, scriptHook, asiLoader;
+    bool leftover;  // headview.ini.probe-new, left by a probe that was stopped
+    bool wine;      // Wine or Proton runs the probe, and so the game beside it
 };
 
-enum class IniEncoding { kEightBit, kUtf16LittleEndian, kUtf16BigEndian };
+enum Encoding { kEightBit, kUtf16Le, kUtf16Be };
 
 struct IniFacts {
-    std::string path;  // full path
-    bool exists, isFolder, readOnly;
-    IniEncoding encoding;
-    WindowsReading windows;
-    std::string header;    // the section line Windows reads otherwise, for kBracketInHeader
-    std::string nearMiss;  // for a missing file: headview.ini.txt or the like beside it
-    // As Windows reads the file: each key's text, whether it is there, and the values.
+    std::wstring path;
+    bool exists, isFolder, readOnly, tooLong;  // tooLong: past the 259 characters the plugin resolves
+    std::string nearMissFile;                  // headview.ini.txt or the like, for a missing file
+    // What the profile reader returns here, and the values the plugin takes.
     bool present[kSettingKeyCount];
     std::string texts[kSettingKeyCount];
     Settings settings;
+    // From the bytes, only to explain a key the reader did not return.
+    Encoding encoding;
+    bool noSection, markBeforeSection;  // no [Settings] line; a UTF-8 mark right before it
+    std::string oddHeader;              // a [Settings] line with more after its first "]"
+    std::string misplaced[kSettingKeyCount], under[kSettingKeyCount];  // the key's line elsewhere, its section line
+    std::string nearMiss[kSettingKeyCount];  // a line under [Settings] whose name nearly is the key's
 };
 
-struct FolderFacts {
-    bool plugin;      // headview.asi
-    bool scriptHook;  // ScriptHookV.dll
-    bool asiLoader;   // dinput8.dll, the script hook's ASI loader
-};
-
-enum class LogSetup {
-    kAbsent,          // no headview.log: the game never loaded headview.asi here
-    kEmpty,           // opened at load, but the script never started
-    kNoSetup,         // lines, but no look for the tracker's data
-    kMadeByHeadview,  // no tracker ran when the game started: headview made the data
-    kTrackerFound,    // the tracker's data was there
-    kCannotOpen,      // the last request was not followed by "opened": repeated every frame
-};
+enum LogSetup { kNoLog, kEmptyLog, kNoSetup, kMadeByHeadview, kTrackerFound, kCannotOpen, kFarBack };
 
 struct LogFacts {
-    LogSetup setup;
+    LogSetup setup;  // of the last run: kFarBack when it lies before the end read
     int64_t bytes;
-    int settingsErrorsAtStart, settingsErrorsSince;  // before and after the last set-up
-    int missingIniAtStart, missingIniSince;
+    int badKeys, missingIni;  // error lines of the last run
+    std::string repeated;     // the message of most lines at the end
 };
 
-// Both yaws over the new poses seen.
 struct YawStats {
     int count;
-    double min, max, sum;
-    double jitterSquares;  // squared second differences: the shake smooth motion does not explain
+    double min, max, sum, last, beforeLast;
+    double jitterSquares;  // squared second differences: shake smooth motion does not explain
     int jitterCount;
-    double last, beforeLast;
 };
 
-enum class Region { kAbsent, kDenied, kOpen };
+enum Region { kAbsent, kDenied, kOpen };
 
 struct TrackerFacts {
     Region region;
-    int poses;                 // new poses seen
-    YawStats processed, raw;   // both yaws
+    bool exited;  // the data vanished while watched: the tracker ended
+    int poses;    // new poses seen
+    YawStats processed, raw;
     double rawMinusProcessed;  // summed over the poses
-    bool rawAlwaysZero, processedAlwaysZero, sameEveryPose;
-    bool otherAxesLive;     // any pitch, roll or position not zero
-    int64_t published;      // poses the tracker published, from its frame counter
-    double watchedSeconds;  // since the region was found
-    double longestStall;    // the counter stood still this long between two of the probe's readings
+    bool rawAlwaysZero, processedAlwaysZero, sameEveryPose, otherAxesLive;
+    int64_t published;      // poses published, from the tracker's counter
+    double sendingSeconds;  // watched, the stalls left out
+    double longestStall;
 };
 
-struct SetUpFacts {
-    IniFacts ini;
+struct Facts {
     FolderFacts folder;
+    IniFacts ini;
     LogFacts log;
+    TrackerFacts tracker;
+    bool watched;
 };
+
+bool UnderWine();  // ntdll exports wine_get_version
+FolderFacts GatherFolderFacts(const std::wstring& iniOption);
+IniFacts GatherIniFacts(const std::wstring& path);
+LogFacts GatherLogFacts(const std::wstring& path);
+Facts GatherSetUpFacts(const std::wstring& iniOption);  // all but the tracker's
+
+// The tracker, watched without ever touching what the plugin or the tracker
+// sees: the region mapped read-only, no handle to it kept (so that it
+// vanishes when the tracker ends), never created or written, never the mutex.
+Region OpenTrackerView(const FTPose** view);
+void CloseTrackerView(const FTPose** view);
+// A copy counts when a second copy 50 us later is the same to the byte:
+// writers store the counter last, and a pose far faster than that.
+bool CopyStablePose(const FTPose* source, FTPose* pose);
+// Poses published, from how far the counter advanced: one for a jump back
+// (the plugin's reset past 1000, a restart), none for 0 (the plugin's reset).
+struct CounterTrack {
+    int32_t last;
+    int64_t published;
+};
+int64_t TrackCounter(CounterTrack* track, int32_t counter);
+// Still spells of the counter, proven by two readings that saw the same
+// counter; from 0.1 s on they are stalls, left out of the sending time.
+struct StallClock {
+    bool started;
+    double stillSince, lastReading, longest, stalled;
+};
+void NoteReading(StallClock* clock, double now, bool advanced);
+void AddPose(TrackerFacts* facts, const FTPose& pose);
+double MeanYaw(const YawStats& stats);
+double YawSpread(const YawStats& stats);
+double YawJitter(const YawStats& stats);
+const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source);
+TrackerFacts SampleHold(const FTPose* view, double seconds);
+// With a live line of what arrives and the heading `settings` give (none
+// when `cameraOn` is false); waits for a tracker to appear meanwhile.
+TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn);

@@ -1,32 +1,30 @@
 #include "probe/judge.h"
 
-#include "probe/ini_file.h"
-#include "probe/ini_text.h"
-#include "probe/tracker_watch.h"
 #include "settings/heading.h"
+#include "settings/utf8.h"
 
 #include <math.h>
-#include <stdarg.h>
 #include <stdio.h>
 
 namespace {
 
-constexpr double kTestTurn = 45.0 / kDegreesPerRadian;  // a head turn each way
-constexpr double kLargestHeading = 180.0;               // past it the camera spins round
-constexpr double kOffCentreRadians = 2.0 / kDegreesPerRadian;
-constexpr double kShakyRadians = 0.1 / kDegreesPerRadian;  // a shake below this is not seen on screen
-constexpr double kShakierThan = 2.0;                       // times the processed yaw's shake
-constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;  // a yaw that moved less stood still
-constexpr double kStallSeconds = 1.0;
+constexpr double kTestTurn = 45.0 / kDegreesPerRadian;
+constexpr double kCentredDegrees = 2.0;
+constexpr double kShakyRadians = 0.1 / kDegreesPerRadian;  // less is not seen on screen
+constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 constexpr int64_t kLargeLogBytes = 10 * 1024 * 1024;
 
-// What headview uses for a key it cannot read, and a value to suggest.
-const char* const kFallbackText[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
+const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
 const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
+constexpr const char* kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
+constexpr const char* kSaveAs = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
 
-constexpr const char* kSaveAs = "In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
+std::string Line(int key, const std::string& value)
+{
+    return std::string(kSettingKeys[key]) + "=" + value;
+}
 
-bool Converts(SettingKey key, const std::string& text)
+bool Converts(int key, const std::string& text)
 {
     int32_t whole = 0;
     float offset = 0.0f;
@@ -34,458 +32,426 @@ bool Converts(SettingKey key, const std::string& text)
                              : ConvertHexSettingText(text.c_str(), text.size(), &whole);
 }
 
-// The line as the player most likely meant it: cut at a blank or a comment,
-// a decimal comma made a point; else the suggested value.
-std::string CorrectedLine(SettingKey key, const std::string& text)
+// The value as the player likely meant it: cut at a blank or a comment, a
+// decimal comma made a point; else the value to suggest.
+std::string Corrected(int key, std::string value)
 {
-    std::string value = text.substr(0, text.find_first_of(" \t;#"));
+    value = value.substr(0, value.find_first_of(" \t;#"));
     if (key == kOffsetKey && value.find(',') != std::string::npos) {
         value[value.find(',')] = '.';
     }
-    if (value.empty() || !Converts(key, value)) {
-        value = kSuggested[key];
-    }
-    return std::string(kSettingKeys[key]) + "=" + value;
+    return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
 }
 
-void JudgeKeys(const IniFacts& ini, Findings* out)
+// Why the reader returned no key at all, where the bytes tell; nothing else.
+std::string WhyNoKeys(const IniFacts& ini)
 {
-    for (int i = 0; i < kSettingKeyCount; ++i) {
-        const SettingKey key = static_cast<SettingKey>(i);
-        const std::string& text = ini.texts[key];
-        if (ini.present[key] ? Converts(key, text) : key == kSourceKey) {
-            continue;
-        }
-        out->push_back({Check::kIniKey, Mark::kFix,
-                        ini.present[key] ? Format("headview cannot read %s=%s, so it uses %s instead, and logs an "
-                                                  "error line at each reading. Write it as:",
-                                                  kSettingKeys[key], text.c_str(), kFallbackText[key])
-                                         : Format("headview.ini has no %s, so headview uses %s, and logs an error "
-                                                  "line at each reading. Add this line under [Settings]:",
-                                                  kSettingKeys[key], kFallbackText[key]),
-                        CorrectedLine(key, text)});
-    }
+    return ini.noSection ? "headview.ini has no [Settings] line."
+           : ini.encoding == kUtf16Be
+               ? "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read." +
+                     std::string(kSaveAs)
+           : ini.markBeforeSection ? "headview.ini starts with a UTF-8 mark right before [Settings], where Windows' "
+                                     "reader does not see the section." +
+                                         std::string(kSaveAs)
+           : !ini.oddHeader.empty() ? "The reader here takes the line " + ini.oddHeader +
+                                          " for another section than [Settings] (Wine's reader ends a name at its "
+                                          "last \"]\"): put the comment on a line of its own."
+                                    : "";
 }
 
-Finding JudgeWindowsReading(const IniFacts& ini)
+void JudgeKey(const IniFacts& ini, int key, Findings* out)
 {
-    switch (ini.windows) {
-    case WindowsReading::kMarkBeforeSection:
-        return {Check::kIniWindows, Mark::kFix,
-                Format("Windows does not see the [Settings] line right after the UTF-8 mark this file starts "
-                       "with,\nso headview reads none of its keys and uses 1, 1, 23 and 0.0. %s",
-                       kSaveAs),
-                ""};
-    case WindowsReading::kBigEndian:
-        return {Check::kIniWindows, Mark::kFix,
-                Format("headview.ini is saved as UTF-16 big-endian, which Windows does not read: headview uses\n"
-                       "1, 1, 23 and 0.0. %s",
-                       kSaveAs),
-                ""};
-    case WindowsReading::kBracketInHeader:
-        return {Check::kIniWindows, Mark::kNote,
-                "The line " + ini.header +
-                    " is read as [Settings] by Windows, but not by other\n"
-                    "readers, and the probe will not edit the file: put the comment on a line of its own.",
-                ""};
-    default:
-        return {Check::kIniWindows, Mark::kOk, "", ""};
-    }
-}
-
-Finding JudgeIniFile(const IniFacts& ini)
-{
-    const char* const path = ini.path.c_str();
-    if (ini.isFolder) {
-        return {Check::kIniFile, Mark::kFix,
-                Format("%s is a folder, not a file: headview reads it as a file without keys.\nDelete that folder "
-                       "and copy headview.ini from the headview zip in its place.",
-                       path),
-                ""};
-    }
-    if (!ini.exists) {
-        return {Check::kIniFile, Mark::kStop,
-                ini.nearMiss.empty()
-                    ? Format("No headview.ini at %s, so headview keeps the camera off. Copy it there\nfrom the "
-                             "headview zip, or give its place with --ini.",
-                             path)
-                    : Format("No headview.ini at %s, so headview keeps the camera off. There is a file\nnamed %s "
-                             "beside it: Windows hides the end of its name. Rename it to headview.ini\n(in "
-                             "Explorer: View, then tick \"File name extensions\", then rename it).",
-                             path, ini.nearMiss.c_str()),
-                ""};
-    }
-    const Settings& s = ini.settings;
-    return {Check::kIniFile, Mark::kOk,
-            Format("headview.ini at %s: follows the %s yaw (headviewing_source=%d), offset %g, gain %d "
-                   "(headviewing_multiplier=%s)",
-                   ini.path.c_str(), s.source == 1 ? "processed" : "raw", s.source, static_cast<double>(s.offset),
-                   s.multiplier, HexValueText(s.multiplier).c_str()),
-            ""};
-}
-
-void JudgeSettings(const IniFacts& ini, Findings* out)
-{
-    const Settings& s = ini.settings;
-    if (s.enabled != 1) {
-        out->push_back({Check::kCameraOn, Mark::kStop,
-                        Format("headview.ini turns the camera off (headviewing=%s). To turn it on:",
-                               HexValueText(s.enabled).c_str()),
-                        "headviewing=1"});
-        return;
-    }
-    out->push_back(DescribeHeading(JudgeHeading(s), ini));
-    if (s.test == 1 && ini.present[kTestKey]) {  // a missing key is named already
-        out->push_back({Check::kReload, Mark::kNote,
-                        "headview reads headview.ini again on every frame (headviewing_test=1): fine while\n"
-                        "tuning. For play:",
-                        "headviewing_test=0"});
-    }
-    if (s.source == 1 && s.offset != 0.0f) {
-        out->push_back({Check::kOffset, Mark::kNote,
-                        "headviewing_offset turns the view off centre, although headview follows the processed\n"
-                        "yaw, which your tracker's centre key centres. For a centred view:",
-                        "headviewing_offset=0.0"});
-    }
-}
-
-Finding Missing(Check check, const std::string& folder, const char* what)
-{
-    return {check, Mark::kStop, Format(what, folder.c_str()), ""};
-}
-
-void JudgeFolder(const FolderFacts& f, const std::string& folder, Findings* out)
-{
-    if (!f.plugin) {
+    const std::string& text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key];
+    const std::string uses = std::string("headview uses ") + kFallbacks[key] +
+                             (key == kSourceKey ? "" : " and logs an error line at each reading");
+    if (ini.present[key] && !Converts(key, text)) {
+        out->push_back({kFix, "headview cannot read " + Line(key, text) + ", so " + uses + ". Write it as:",
+                        Corrected(key, text)});
+    } else if (!ini.present[key] && !ini.misplaced[key].empty()) {
+        out->push_back({kFix,
+                        "The line " + ini.misplaced[key] + " stands " +
+                            (ini.under[key].empty() ? "above every section" : "under " + ini.under[key]) +
+                            ", and headview reads only the first [Settings], so " + uses + ". Move it there:",
+                        ini.misplaced[key]});
+    } else if (!ini.present[key] && !text.empty()) {
         out->push_back(
-            Missing(Check::kPlugin, folder, "headview.asi is not in %s: copy it there from the headview zip."));
-    }
-    if (!f.scriptHook) {
-        out->push_back(Missing(Check::kScriptHook, folder, "ScriptHookV.dll is not in %s: install ScriptHookV there."));
-    }
-    if (!f.asiLoader) {
-        out->push_back(Missing(Check::kAsiLoader, folder,
-                               "dinput8.dll is not in %s: it is ScriptHookV's ASI loader, which loads headview.asi.\n"
-                               "Copy it there from the ScriptHookV zip."));
-    }
-    if (f.plugin && f.scriptHook && f.asiLoader) {
-        out->push_back(
-            Missing(Check::kPlugin, folder, "headview.asi, ScriptHookV.dll and its ASI loader dinput8.dll are in %s"));
-        out->back().mark = Mark::kOk;
+            {kFix, "The line " + text + " looks like " + kSettingKeys[key] + " misspelt, so " + uses + ". Write it as:",
+             Corrected(key, text.substr(std::min(text.find('='), text.size() - 1) + 1))});
+    } else if (!ini.present[key] && key != kSourceKey) {  // a file without the source reads as files always did
+        out->push_back({kFix,
+                        "headview.ini has no " + std::string(kSettingKeys[key]) + " under [Settings], so " + uses +
+                            ". Add this line under [Settings]:",
+                        Line(key, kSuggested[key])});
     }
 }
 
-struct LogRow {
+float HeadingAt(const Settings& settings, double yaw, double rawYaw)
+{
+    FTPose pose = {};
+    pose.yaw = static_cast<float>(yaw);
+    pose.rawYaw = static_cast<float>(rawYaw);
+    return HeadingFor(settings, pose);
+}
+
+const struct {
     LogSetup setup;
     Mark mark;
     const char* says;
+} kLogRows[] = {
+    {kNoLog, kFix,
+     "There is no headview.log: the game has not loaded headview.asi from this folder. Start the game once; if there "
+     "is still none, the ASI loader (dinput8.dll) did not load it, or the folder cannot be written to."},
+    {kEmptyLog, kFix,
+     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
+     "update ScriptHookV must be updated too; then start the game again."},
+    {kNoSetup, kFix,
+     "headview.log shows that headview's script ran no frame. Start the game again and load into a story or online "
+     "session."},
+    {kMadeByHeadview, kNote,
+     "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself. A tracker "
+     "started later is picked up if it runs at the same privilege level as the game."},
+    {kTrackerFound, kOk, "headview.log: the tracker's data was there when the game last started."},
+    {kCannotOpen, kFix,
+     "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. "
+     "Run the tracker and the game at the same privilege level (both as administrator or neither), then start the "
+     "game again."},
 };
 
-const LogRow kLogRows[] = {
-    {LogSetup::kAbsent, Mark::kFix,
-     "There is no headview.log: the game has not loaded headview.asi from this folder. Start the game\n"
-     "once; if there is still none, the ASI loader (dinput8.dll) did not load it, or the folder\n"
-     "cannot be written to."},
-    {LogSetup::kEmpty, Mark::kFix,
-     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script.\n"
-     "After a game update, ScriptHookV must be updated too."},
-    {LogSetup::kNoSetup, Mark::kFix,
-     "headview.log shows no look for the tracker's data: headview's script has not run in the game yet.\n"
-     "Load into the game once."},
-    {LogSetup::kMadeByHeadview, Mark::kNote,
-     "headview.log: when the game last started, no tracker was running, so headview made the\n"
-     "tracker's data itself. A tracker started later is picked up, if it runs at the same\n"
-     "privilege level as the game."},
-    {LogSetup::kTrackerFound, Mark::kOk, "headview.log: the tracker's data was there when the game last started."},
-    {LogSetup::kCannotOpen, Mark::kFix,
-     "headview.log: headview could not open the tracker's data, and asks again on every frame.\n"
-     "Run the tracker and the game at the same privilege level (both as administrator or neither),\n"
-     "or close the program that holds the name FT_SharedMem, then restart the tracker."},
+const struct {
+    Situation situation;
+    int32_t source;  // -1: any
+    Mark mark;
+    const char* says;
+    const char* lines;
+} kTrackerRows[] = {
+    {kNoTracker, -1, kStop,
+     "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack output (in "
+     "opentrack: Output \"freetrack 2.0 Enhanced\").",
+     ""},
+    {kNotAllowed, -1, kStop,
+     "A tracker publishes FreeTrack data, but Windows does not let this program read it: the tracker runs as "
+     "administrator and the probe does not, or the other way round. Run the tracker, the game and the probe all as "
+     "administrator or none.",
+     ""},
+    {kExited, -1, kStop, "Your tracker ended while the probe watched: its FreeTrack data is gone. Start it again.", ""},
+    {kNoPoses, -1, kStop,
+     "The tracker's data is there, but no new head positions arrived: the tracker is paused or cannot find your face "
+     "or markers (look at its camera view). If no tracker runs, the game made this empty data: start the tracker.",
+     ""},
+    {kOnlyZeros, -1, kStop,
+     "Your tracker sends head positions with every axis at zero: it is not tracking you. Start tracking in it.", ""},
+    {kHeldStill, -1, kFix,
+     "Your tracker tracks you, but both yaws stayed at exactly zero, within its dead zone. Turn your head left and "
+     "right while the probe watches.",
+     ""},
+    {kRawZero, 1, kOk,
+     "Your tracker leaves the raw yaw at zero; headview follows the processed yaw (headviewing_source=1), which suits "
+     "it.",
+     ""},
+    {kRawZero, -1, kStop,
+     "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Put "
+     "this line under [Settings]:",
+     "headviewing_source=1"},
+    {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches.",
+     ""},
+    {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", ""},
+    {kRawShaky, 1, kOk,
+     "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your tracker's smoothing.",
+     ""},
+    {kRawShaky, -1, kFix,
+     "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow the processed yaw, with "
+     "your tracker's smoothing, put these lines under [Settings]:",
+     kToProcessed},
 };
 
-void JudgeLog(const LogFacts& log, bool keysUnreadable, Findings* out)
+// Where the camera points while the head looks straight ahead (the
+// tracker's centre key puts the processed yaw at zero there): following the
+// yaw set, and following the other.
+Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
 {
-    for (const LogRow& row : kLogRows) {
-        if (row.setup == log.setup) {
-            out->push_back({Check::kLog, row.mark, row.says, ""});
-        }
+    const double bias = f.rawMinusProcessed / f.poses;
+    Settings other = s;
+    other.source = s.source == 1 ? 0 : 1;
+    const double now = HeadingAt(s, 0.0, bias), then = HeadingAt(other, 0.0, bias);
+    const bool apart = fabs(bias) * kDegreesPerRadian > kCentredDegrees, processed = s.source == 1;
+    const std::string says =
+        apart ? "The raw yaw sits " + Plain(fabs(bias) * kDegreesPerRadian, 1) + " degrees off the processed yaw."
+              : "Both yaws agree within 2 degrees and are steady.";
+    const char* const yaws[] = {" following the raw yaw", " following the processed yaw"};
+    if (fabs(now) <= kCentredDegrees) {
+        return {kOk, says + (apart ? std::string(" headview looks ahead") + yaws[processed] + ", as now."
+                                   : " Either headviewing_source works.")};
     }
-    const char* now = keysUnreadable ? "" : " headview.ini reads well now: start the game again.";
-    if (log.settingsErrorsSince > 0) {
-        out->push_back({Check::kLogSettings, Mark::kNote,
-                        Format("headview.log: headview re-read headview.ini on every frame and could not read a key "
-                               "each time.%s",
-                               now),
-                        ""});
-    } else if (log.settingsErrorsAtStart > 0) {
-        out->push_back({Check::kLogSettings, Mark::kNote,
-                        Format("headview.log: a key in headview.ini could not be read when the game started.%s", now),
-                        ""});
-    }
-    if (log.missingIniSince > 0 || log.missingIniAtStart > 0) {
-        out->push_back(
-            {Check::kLogSettings, Mark::kNote,
-             log.missingIniSince > 0
-                 ? "headview.log: headview.ini went missing while the game ran; headview kept the last values."
-                 : "headview.log: headview.ini was not in the game's working folder when the game started.",
-             ""});
-    }
-    if (log.bytes > kLargeLogBytes) {
-        out->push_back({Check::kLogSize, Mark::kNote,
-                        Format("headview.log is %.1f MB: it grows by a line on every frame while headviewing_test=1\n"
-                               "and a key is unreadable or headview.ini is missing. Fix that, then delete it.",
-                               static_cast<double>(log.bytes) / (1024.0 * 1024.0)),
-                        ""});
-    }
-}
-
-float HeadingAt(const Settings& settings, double yaw)
-{
-    FTPose pose = {};
-    pose.yaw = pose.rawYaw = static_cast<float>(yaw);
-    return HeadingFor(settings, pose);
+    const std::string ahead = says + " Looking straight ahead, the camera turns " + Plain(now, 1) + " degrees" +
+                              yaws[processed] + ", as now, and " + Plain(then, 1) + " degrees" + yaws[!processed] + ".";
+    return processed ? Finding{kNote,
+                               ahead +
+                                   " headviewing_offset turns the view off centre, although your tracker's "
+                                   "centre key centres the processed yaw. For a centred view:",
+                               "headviewing_offset=0.0"}
+                     : Finding{kFix,
+                               ahead +
+                                   " Run headview-probe --centre while you look straight ahead, or follow the "
+                                   "processed yaw, centred by your tracker's centre key, with these lines:",
+                               kToProcessed};
 }
 
 }  // namespace
 
-std::string Format(const char* format, ...)
+std::string Plain(double value, int decimals)
 {
-    char text[1024];
-    va_list arguments;
-    va_start(arguments, format);
-    vsnprintf(text, sizeof text, format, arguments);
-    va_end(arguments);
+    char text[32] = "no usable number of";
+    if (isfinite(value) && fabs(value) < 1e9) {
+        snprintf(text, sizeof text, "%.*f", decimals, value + 0.0);
+    }
     return text;
 }
 
-Findings JudgeSetUp(const SetUpFacts& facts)
+Findings JudgeFolder(const FolderFacts& f)
 {
-    const IniFacts& ini = facts.ini;
-    Findings out = {JudgeIniFile(ini)};
-    const bool unreadable =
-        ini.windows == WindowsReading::kMarkBeforeSection || ini.windows == WindowsReading::kBigEndian;
-    if (ini.exists && !ini.isFolder) {
-        out.push_back(JudgeWindowsReading(ini));
-        if (!unreadable) {  // else every key is named by the one finding
-            JudgeKeys(ini, &out);
+    const std::string folder = Utf8FromWide(f.judged), started = Utf8FromWide(f.startedIn);
+    if (f.judged.empty()) {
+        return {{kStop, (f.own != f.startedIn ? "Neither " + started + " nor " + Utf8FromWide(f.own) +
+                                                    " is the game's folder (neither holds ScriptHookV.dll or "
+                                                    "headview.asi)."
+                                              : started + " is not the game's folder (it holds neither "
+                                                          "ScriptHookV.dll nor headview.asi).") +
+                            " Put headview-probe.exe in the game's folder, the one with the game's .exe and "
+                            "ScriptHookV.dll, and run it from there."}};
+    }
+    Findings out = {{kOk, "The game's folder: " + folder}};
+    if (f.judged != f.startedIn) {
+        out.push_back({kNote, "headview-probe was started in " + started +
+                                  ", which is no game folder: it checked its own folder, " + folder + "."});
+    }
+    if (!f.plugin) {
+        out.push_back({kStop, "headview.asi is not in the game's folder: copy it there from the headview zip."});
+    }
+    if (!f.scriptHook) {
+        out.push_back({kStop, "ScriptHookV.dll is not in the game's folder: install ScriptHookV there."});
+    }
+    if (!f.asiLoader) {
+        out.push_back({kStop,
+                       "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in the game's "
+                       "folder: copy it there from the ScriptHookV zip."});
+    }
+    if (f.leftover) {
+        out.push_back({kNote,
+                       "headview.ini.probe-new was left by a headview-probe that was stopped: the next "
+                       "--centre or --gain removes it, or delete it."});
+    }
+    return out;
+}
+
+Findings JudgeIni(const IniFacts& ini)
+{
+    const std::string path = Utf8FromWide(ini.path);
+    if (ini.tooLong) {
+        return {{kStop, path + " is " + std::to_string(ini.path.size()) +
+                            " characters long: headview finds its file only on a path of up to 259, and keeps the "
+                            "camera off. Move the game to a folder with a shorter path."}};
+    }
+    if (!ini.exists) {
+        return {{kStop, "There is no " + path + ", so headview keeps the camera off. " +
+                            (ini.nearMissFile.empty()
+                                 ? "Copy it there from the headview zip."
+                                 : "There is " + ini.nearMissFile +
+                                       ", whose end Windows hides: rename it to "
+                                       "headview.ini (in Explorer: View, tick \"File name extensions\").")}};
+    }
+    if (ini.isFolder) {
+        return {{kFix, path + " is a folder: headview reads it as a file without keys. Delete it and copy "
+                              "headview.ini from the headview zip in its place."}};
+    }
+    Findings out;
+    bool any = false;
+    std::string all = "[Settings]";
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        any = any || ini.present[key];
+        all += "\n" + Line(key, kSuggested[key]);
+    }
+    const std::string why = any ? "" : WhyNoKeys(ini);
+    if (!why.empty()) {
+        out.push_back({kFix,
+                       why + " So headview reads none of its keys and uses 1, 1, 23 and 0.0." +
+                           (ini.noSection ? " Copy it again from the headview zip, or put these lines in it:" : ""),
+                       ini.noSection ? all : ""});
+    }
+    for (int key = 0; key < kSettingKeyCount && why.empty(); ++key) {
+        JudgeKey(ini, key, &out);
+    }
+    if (ini.settings.enabled != 1) {
+        out.push_back({kStop,
+                       "headview.ini turns the camera off (headviewing=" + ini.texts[kEnabledKey] + "). To turn it on:",
+                       "headviewing=1"});
+    } else if (JudgeHeading(ini.settings) != kFollows) {
+        out.push_back(DescribeHeading(ini.settings, ini.texts[kOffsetKey]));
+    }
+    if (ini.settings.test == 1 && ini.present[kTestKey]) {
+        out.push_back({kNote,
+                       "headview reads headview.ini again on every frame (headviewing_test=1): fine while "
+                       "tuning. For play:",
+                       "headviewing_test=0"});
+    }
+    return out;
+}
+
+Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder)
+{
+    Findings out;
+    for (const auto& row : kLogRows) {
+        if (row.setup == log.setup) {
+            out.push_back({row.mark, row.says});
         }
-        JudgeSettings(ini, &out);
     }
-    JudgeFolder(facts.folder, FolderOf(ini.path), &out);
-    bool keysUnreadable = unreadable;
-    for (const Finding& f : out) {
-        keysUnreadable = keysUnreadable || f.check == Check::kIniKey;
+    if (log.setup == kNoLog && folder.wine && folder.plugin && folder.scriptHook && folder.asiLoader) {
+        out.back().says +=
+            " Under Proton, Wine loads its own dinput8.dll unless the game starts with the launch "
+            "option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% (Steam: the game's Properties, Launch "
+            "options).";
     }
-    JudgeLog(facts.log, keysUnreadable, &out);
+    bool keysRead = true;
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);
+    }
+    if (log.badKeys > 0 && keysRead) {
+        out.push_back({kNote,
+                       "headview.log: when the game last ran, headview could not read a key of headview.ini. "
+                       "It reads well now: start the game again."});
+    }
+    if (log.missingIni > 0 && ini.exists) {
+        out.push_back({kNote,
+                       "headview.log: when the game last ran, headview.ini was not in the game's folder. It is "
+                       "there now: start the game again."});
+    }
+    if (log.bytes > kLargeLogBytes) {
+        out.push_back({kNote, "headview.log is " + Plain(static_cast<double>(log.bytes) / 1048576.0, 1) +
+                                  " MB, most of it the line \"" + log.repeated +
+                                  "\", written on every frame of a game run. You may delete headview.log: headview "
+                                  "starts a new one."});
+    }
     return out;
 }
 
 Heading JudgeHeading(const Settings& settings)
 {
-    const float left = HeadingAt(settings, -kTestTurn), right = HeadingAt(settings, kTestTurn);
-    if (!isfinite(left) || !isfinite(right)) {
-        return Heading::kNeverFinite;
-    }
-    if (left == right) {
-        return Heading::kFrozen;
-    }
-    return fmax(fabs(left), fabs(right)) > kLargestHeading ? Heading::kSpinning : Heading::kFollows;
+    const float left = HeadingAt(settings, -kTestTurn, -kTestTurn), right = HeadingAt(settings, kTestTurn, kTestTurn);
+    return !isfinite(left) || !isfinite(right)     ? kNeverFinite
+           : left == right                         ? kFrozen
+           : fmax(fabs(left), fabs(right)) > 180.0 ? kSpinning
+                                                   : kFollows;
 }
 
-Finding DescribeHeading(Heading heading, const IniFacts& ini)
+Finding DescribeHeading(const Settings& s, const std::string& offsetText)
 {
-    const Settings& s = ini.settings;
-    const std::string offset = "headviewing_offset=" + ini.texts[kOffsetKey];
-    const bool offsetToBlame = fabs(s.offset) > kTestTurn;
-    const std::string gain = s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39";
-    const float turn = HeadingAt(s, kTestTurn) - HeadingAt(s, 0.0);
-    switch (heading) {
-    case Heading::kNeverFinite:
-        return {Check::kHeading, Mark::kStop,
-                "The camera can never move: the heading headview would send is not a finite number, so it\n"
-                "sends none (" +
-                    offset + " with a gain of " + std::to_string(s.multiplier) + ").",
+    const std::string offset = "headviewing_offset=" + offsetText;
+    switch (JudgeHeading(s)) {
+    case kNeverFinite:
+        return {kStop,
+                "The camera can never move: with " + offset + " and a gain of " + std::to_string(s.multiplier) +
+                    " the heading is no usable angle, so headview sends none.",
                 "headviewing_offset=0.0"};
-    case Heading::kFrozen:
-        return {Check::kHeading, Mark::kStop,
-                s.multiplier == 0 ? "A gain of 0 holds the camera straight ahead, wherever you look."
-                                  : "The camera would not follow your head: " + offset +
-                                        " is so large that a head turn is lost in it.",
-                s.multiplier == 0 ? "headviewing_multiplier=39" : "headviewing_offset=0.0"};
-    case Heading::kSpinning:
-        return {Check::kHeading, Mark::kStop,
-                Format("A head turn of 45 degrees would turn the camera to %.3g degrees, past 180: it would spin\n"
-                       "round.",
-                       static_cast<double>(HeadingAt(s, offsetToBlame ? 0.0 : kTestTurn))),
-                offsetToBlame ? "headviewing_offset=0.0" : gain};
+    case kFrozen:
+        return s.multiplier == 0 ? Finding{kStop, "A gain of 0 holds the camera straight ahead, wherever you look.",
+                                           "headviewing_multiplier=39"}
+                                 : Finding{kStop,
+                                           "The camera would not follow your head: " + offset +
+                                               " is so large that a head turn is lost in it.",
+                                           "headviewing_offset=0.0"};
+    case kSpinning:
+        return {kStop, "A head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
+                fabs(s.offset) > kTestTurn ? "headviewing_offset=0.0"
+                : s.multiplier < 0         ? "headviewing_multiplier=-39"
+                                           : "headviewing_multiplier=39"};
     default:
-        return {Check::kHeading, Mark::kOk,
-                Format("A head turn of 45 degrees turns the camera %.0f degrees.", static_cast<double>(fabs(turn))),
-                ""};
+        return {kOk, "A head turn of 45 degrees turns the camera " +
+                         Plain(fabs(HeadingAt(s, kTestTurn, kTestTurn) - HeadingAt(s, 0.0, 0.0)), 0) + " degrees."};
     }
 }
 
 Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
 {
-    if (f.region != Region::kOpen) {
-        return f.region == Region::kDenied ? Situation::kDenied : Situation::kNoTracker;
-    }
-    if (f.poses == 0) {
-        return Situation::kNoPoses;
-    }
     const bool yawsZero = f.rawAlwaysZero && f.processedAlwaysZero;
-    if (yawsZero && !f.otherAxesLive) {
-        return Situation::kOnlyZeros;
-    }
-    if (f.longestStall >= kStallSeconds) {
-        return Situation::kStalled;
-    }
-    if (yawsZero) {
-        return Situation::kHeldStill;
-    }
-    // A raw yaw left at zero cannot steer, moved or not.
     const bool notMoved = YawSpread(f.processed) < kMovedRadians && YawSpread(f.raw) < kMovedRadians;
-    if (f.rawAlwaysZero && (settings.source != 1 || !notMoved)) {
-        return Situation::kRawZero;
-    }
-    if (notMoved) {
-        return Situation::kNotMoved;
-    }
-    if (f.sameEveryPose) {
-        return Situation::kSameYaws;
-    }
-    const double rawShake = YawJitter(f.raw);
-    if (rawShake > kShakyRadians && rawShake > kShakierThan * YawJitter(f.processed)) {
-        return Situation::kRawShaky;
-    }
-    // The offset is added to the raw yaw it steers by: once centred, it is centred.
-    const double offset = settings.source == 1 ? 0.0 : settings.offset;
-    const double bias = f.rawMinusProcessed / f.poses + offset;
-    return fabs(bias) > kOffCentreRadians ? Situation::kRawOffCentre : Situation::kYawsAgree;
+    const bool shaky = YawJitter(f.raw) > kShakyRadians && YawJitter(f.raw) > 2.0 * YawJitter(f.processed);
+    // A raw yaw left at zero cannot steer, moved or not.
+    return f.region == kAbsent                                      ? kNoTracker
+           : f.region == kDenied                                    ? kNotAllowed
+           : f.exited                                               ? kExited
+           : f.poses == 0                                           ? kNoPoses
+           : yawsZero && !f.otherAxesLive                           ? kOnlyZeros
+           : f.longestStall >= 1.0                                  ? kStalled
+           : yawsZero                                               ? kHeldStill
+           : f.rawAlwaysZero && (settings.source != 1 || !notMoved) ? kRawZero
+           : notMoved                                               ? kNotMoved
+           : f.sameEveryPose                                        ? kSameYaws
+           : shaky                                                  ? kRawShaky
+                                                                    : kTracking;
 }
 
-namespace {
-
-struct Row {
-    Situation situation;
-    int32_t source;  // -1: any
-    Recommendation recommendation;
-};
-
-constexpr const char* kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
-
-// clang-format off
-const Row kTable[] = {
-    {Situation::kNoTracker, -1, {Mark::kStop,
-      "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack\n"
-      "output (in opentrack: Output \"freetrack 2.0 Enhanced\").", nullptr}},
-    {Situation::kDenied, -1, {Mark::kStop,
-      "A tracker publishes FreeTrack data, but Windows does not let this program read it: the tracker\n"
-      "runs as administrator and the game and the probe do not (or the other way round). Run them\n"
-      "all the same way: all as administrator or none.", nullptr}},
-    {Situation::kNoPoses, -1, {Mark::kStop,
-      "Your tracker's data is there, but no new head positions arrived: the tracker is paused, or it\n"
-      "cannot find your face or markers (look at its camera view). If no tracker runs, the game made\n"
-      "this empty data itself: start the tracker and turn on its FreeTrack output.", nullptr}},
-    {Situation::kOnlyZeros, -1, {Mark::kStop,
-      "Your tracker sends head positions with every axis at zero: it is not tracking you. Look at its\n"
-      "camera view, and start tracking in it.", nullptr}},
-    {Situation::kStalled, -1, {Mark::kFix,
-      "Your tracker stopped sending new head positions for a while: it lost your face or markers\n"
-      "(look at its camera view), or it was paused.", nullptr}},
-    {Situation::kHeldStill, -1, {Mark::kFix,
-      "Your tracker tracks you, but both yaws stayed at exactly zero: your head stayed within its\n"
-      "dead zone. Turn your head left and right while the probe watches, and run it again.", nullptr}},
-    {Situation::kNotMoved, -1, {Mark::kFix,
-      "Nothing turned while the probe watched. Turn your head left and right while it watches,\n"
-      "and run it again.", nullptr}},
-    {Situation::kRawZero, 1, {Mark::kOk,
-      "Your tracker leaves the raw yaw at zero; headview follows the processed yaw\n"
-      "(headviewing_source=1), which suits this tracker.", nullptr}},
-    {Situation::kRawZero, -1, {Mark::kStop,
-      "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera\n"
-      "would not turn. Put this line in headview.ini, under [Settings]:", "headviewing_source=1"}},
-    {Situation::kSameYaws, -1, {Mark::kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", nullptr}},
-    {Situation::kRawOffCentre, 1, {Mark::kOk,
-      "The raw yaw sits off centre; headview follows the processed yaw (headviewing_source=1),\n"
-      "which your tracker's centre key centres.", nullptr}},
-    {Situation::kRawOffCentre, -1, {Mark::kFix,
-      "The raw yaw that headview follows sits off centre, with headviewing_offset added. Run\n"
-      "headview-probe --centre while you look ahead, or follow the processed yaw, which your\n"
-      "tracker's centre key centres, with these lines under [Settings]:", kToProcessed}},
-    {Situation::kRawShaky, 1, {Mark::kOk,
-      "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your\n"
-      "tracker's own smoothing.", nullptr}},
-    {Situation::kRawShaky, -1, {Mark::kFix,
-      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow\n"
-      "the processed yaw, with your tracker's smoothing, put these lines under [Settings]:", kToProcessed}},
-    {Situation::kYawsAgree, -1, {Mark::kOk, "Both yaws agree and are steady: either headviewing_source works.", nullptr}},
-};
-// clang-format on
-
-}  // namespace
-
-Recommendation Recommend(Situation situation, int32_t source)
+Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
 {
-    for (const Row& row : kTable) {
-        if (row.situation == situation && (row.source == -1 || row.source == source)) {
-            return row.recommendation;
+    const Situation situation = JudgeYaws(f, s);
+    const std::string rate = "Your tracker sends " + Plain(static_cast<double>(f.published) / f.sendingSeconds, 0) +
+                             " head positions a second";
+    if (situation == kStalled) {
+        return {{kFix, rate + ", but sent none for " + Plain(f.longestStall, 1) +
+                           " seconds: it lost your face or markers (look at its camera view), or was paused."}};
+    }
+    Findings out;
+    if (situation > kStalled) {
+        out.push_back({kOk, rate + "."});
+    }
+    if (situation == kTracking) {
+        out.push_back(JudgeCentre(f, s));
+    }
+    for (const auto& row : kTrackerRows) {
+        if (row.situation == situation && (row.source == -1 || row.source == s.source)) {
+            out.push_back({row.mark, row.says, row.lines});
+            break;
         }
     }
-    return Recommendation{Mark::kOk, "", nullptr};
-}
-
-Findings JudgeTracker(const TrackerFacts& f, const IniFacts& ini)
-{
-    // No file to put lines in: the player is to copy the shipped one, which
-    // follows the processed yaw.
-    Settings settings = ini.settings;
-    settings.source = ini.exists && !ini.isFolder ? settings.source : 1;
-    const Situation situation = JudgeYaws(f, settings);
-    const Recommendation r = Recommend(situation, settings.source);
-    Findings out;
-    const double rate = static_cast<double>(f.published) / fmax(f.watchedSeconds, 1e-3);
-    if (situation == Situation::kStalled) {
-        out.push_back({Check::kTracker, Mark::kFix,
-                       Format("Your tracker sends %.0f head positions a second, but sent none for %.1f seconds.\n%s",
-                              rate, f.longestStall, r.says),
-                       ""});
-        return out;
-    }
-    if (situation > Situation::kStalled) {
-        out.push_back(
-            {Check::kTracker, Mark::kOk, Format("Your tracker sends %.0f head positions a second.", rate), ""});
-    }
-    std::string says = r.says;
-    if (situation == Situation::kRawOffCentre || situation == Situation::kRawShaky ||
-        situation == Situation::kYawsAgree) {
-        says += Format(
-            "\n(The raw yaw sits %.1f degrees off the processed yaw and shakes by %.2f degrees from one\n"
-            "head position to the next, where the processed yaw shakes by %.2f.)",
-            fabs(f.rawMinusProcessed / f.poses) * kDegreesPerRadian, YawJitter(f.raw) * kDegreesPerRadian,
-            YawJitter(f.processed) * kDegreesPerRadian);
-    }
-    out.push_back({Check::kYaws, r.mark, says, r.lines != nullptr ? r.lines : ""});
-    if (r.mark == Mark::kOk && ini.exists && ini.settings.enabled == 1 &&
-        JudgeHeading(ini.settings) == Heading::kFollows) {
-        const YawStats& yaw = SteeringYawStats(f, ini.settings.source);
-        out.push_back({Check::kYaws, Mark::kOk,
-                       Format("The camera would have turned between %+.1f and %+.1f degrees.",
-                              static_cast<double>(HeadingAt(ini.settings, yaw.min)),
-                              static_cast<double>(HeadingAt(ini.settings, yaw.max))),
-                       ""});
+    if (situation == kNoTracker && wine) {
+        out.back().says +=
+            " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and "
+            "the probe must run in that prefix too: for Steam, protontricks-launch --appid <the game's "
+            "app id> headview-probe.exe; for a plain prefix, WINEPREFIX=<the game's prefix> wine "
+            "headview-probe.exe.";
     }
     return out;
 }
 
-Finding DescribeWrite(const IniFacts& ini, const std::string& line, const std::string& converted)
+Settings JudgedSettings(const Facts& f)
 {
-    std::string says = "Written to " + ini.path + ":\n  " + line;
-    if (!converted.empty()) {
-        says += "\n(The file was " + converted + ".)";
+    Settings s = f.ini.settings;
+    s.source = f.ini.exists && !f.ini.isFolder ? s.source : 1;  // the file to copy follows the processed yaw
+    return s;
+}
+
+Findings JudgeAll(const Facts& f)
+{
+    Findings out = JudgeFolder(f.folder);
+    const auto add = [&out](const Findings& more) { out.insert(out.end(), more.begin(), more.end()); };
+    if (!f.folder.judged.empty()) {
+        add(JudgeIni(f.ini));
+        add(JudgeLog(f.log, f.ini, f.folder));
     }
-    says += ini.settings.test == 1 ? "\nheadview reads it at once (headviewing_test=1)."
-                                   : "\nheadview reads headview.ini only when the game starts (headviewing_test=0):\n"
-                                     "start the game again for the change to count.";
-    return {Check::kWrite, Mark::kOk, says, ""};
+    if (f.watched) {
+        add(JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine));
+    }
+    const Settings& s = f.ini.settings;
+    bool turns = f.ini.exists && !f.ini.tooLong && !f.ini.isFolder && s.enabled == 1 && JudgeHeading(s) == kFollows;
+    for (const Finding& finding : out) {
+        turns = turns && finding.mark != kStop;
+    }
+    const YawStats& yaw = SteeringYaw(f.tracker, s.source);
+    const float low = HeadingAt(s, yaw.min, yaw.min), high = HeadingAt(s, yaw.max, yaw.max);
+    if (turns) {
+        out.push_back(DescribeHeading(s, f.ini.texts[kOffsetKey]));
+    }
+    if (turns && f.watched && yaw.count > 0) {
+        out.push_back({kOk, "While the probe watched, the camera would have turned between " +
+                                Plain(fmin(low, high), 1) + " and " + Plain(fmax(low, high), 1) + " degrees."});
+    }
+    return out;
 }

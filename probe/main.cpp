@@ -1,39 +1,38 @@
 // headview-probe: shows players what their head tracker publishes and what
 // headview would do with it, checks their set-up, and sets the offset and
 // the gain in headview.ini from their head. Every use ends in one report.
-#include "probe/calibrate.h"
 #include "probe/console.h"
-#include "probe/options.h"
-#include "probe/report.h"
-#include "probe/setup_facts.h"
-#include "probe/tracker_watch.h"
+#include "probe/edit.h"
+#include "settings/utf8.h"
+
+#include <vector>
 
 namespace {
 
-int RunWatch(const std::string& iniPath, int seconds)
+Findings Watch(const std::wstring& iniOption, int seconds)
 {
-    const SetUpFacts facts = GatherSetUpFacts(iniPath);
-    Print("Watching the tracker for %d second%s: turn your head left and right.\n", seconds, seconds == 1 ? "" : "s");
-    const TrackerFacts tracker =
-        WatchTracker(seconds, facts.ini.settings, facts.ini.exists && facts.ini.settings.enabled == 1);
-    Findings findings = JudgeSetUp(facts);
-    const Findings watched = JudgeTracker(tracker, facts.ini);
-    findings.insert(findings.end(), watched.begin(), watched.end());
-    return Report(findings);
+    Facts facts = GatherSetUpFacts(iniOption);
+    WriteOut("Watching the tracker for " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+             ": turn your head left and right.\n");
+    const Settings settings = JudgedSettings(facts);
+    facts.tracker = WatchTracker(seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1);
+    facts.watched = true;
+    return JudgeAll(facts);
 }
 
 int Run(const Options& options)
 {
+    const std::wstring ini = WideFromUtf8(options.ini);
     switch (options.use) {
     case Use::kHelp:
         PrintUsage();
         return 0;
     case Use::kCentre:
-        return RunCentre(options.ini);
+        return Report(RunCentre(ini));
     case Use::kGain:
-        return RunGain(options.ini, options.degrees);
+        return Report(RunGain(ini, options.degrees));
     case Use::kWatch:
-        return RunWatch(options.ini, options.seconds);
+        return Report(Watch(ini, options.seconds));
     default:
         return 0;
     }
@@ -47,9 +46,7 @@ int RunMenu()
     Options options;
     std::string line;
     while ((options.use = ParseMenuChoice(line)) == Use::kNone) {
-        if (!line.empty()) {
-            Print("Type 1, 2, 3 or 4, then Enter: ");
-        }
+        WriteOut(line.empty() ? "" : "Type 1, 2, 3 or 4, then Enter: ");
         if (!ReadLine(&line)) {
             return 0;
         }
@@ -59,25 +56,33 @@ int RunMenu()
         return 0;
     }
     options.seconds = kMenuWatchSeconds;
-    options.degrees = kMenuSideWindowDegrees;
     const int code = Run(options);
-    Print("\nPress Enter to close this window.\n");
+    WriteOut("\nPress Enter to close this window.\n");
     ReadLine(&line);
     return code;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
+// The arguments in UTF-16, so that --ini may name a folder in any letters.
+int wmain(int argc, wchar_t** wideArgv)
 {
     TurnQuickEditOff();
     if (argc == 1 && ConsoleIsOwn()) {
         return RunMenu();
     }
+    std::vector<std::string> arguments;
+    std::vector<const char*> argv;
+    for (int i = 0; i < argc; ++i) {
+        arguments.push_back(Utf8FromWide(wideArgv[i]));
+    }
+    for (const std::string& argument : arguments) {
+        argv.push_back(argument.c_str());
+    }
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv, &options, &error)) {
-        Print("headview-probe: %s\n\n", error.c_str());
+    if (!ParseOptions(argc, argv.data(), &options, &error)) {
+        WriteOut("headview-probe: " + error + "\n\n");
         PrintUsage();
         return 2;
     }

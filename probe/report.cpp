@@ -1,29 +1,45 @@
-#include "probe/report.h"
-
 #include "probe/console.h"
+#include "probe/judge.h"
 
 #include <algorithm>
 
 namespace {
 
-const char* const kMarks[] = {"[ok]   ", "[note] ", "[fix]  ", "[stop] "};
-constexpr const char* kIndent = "       ";
+constexpr size_t kColumns = 80;
+const char* const kMarks[] = {"[stop] ", "[fix]  ", "[note] ", "[ok]   "};
+const std::string kIndent(7, ' ');
 
-// `text` with every line after the first indented under the mark.
-std::string Indented(const std::string& text, const std::string& indent)
+size_t Columns(const std::string& text)
 {
-    std::string out;
-    for (const char c : text) {
-        out += c;
-        out += c == '\n' ? indent : "";
-    }
-    return out;
+    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-int Count(const Findings& findings, Mark mark)
+// `words` after `mark`, broken between words within kColumns, unless one
+// word alone is longer.
+std::string Wrapped(const std::string& mark, const std::string& words)
 {
-    return static_cast<int>(
-        std::count_if(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; }));
+    std::string out = mark;
+    size_t column = mark.size();
+    for (size_t at = 0, end = 0; at < words.size(); at = end + 1) {
+        end = std::min(words.find(' ', at), words.size());
+        const std::string word = words.substr(at, end - at);
+        const bool first = column == kIndent.size();
+        if (!first && column + 1 + Columns(word) > kColumns) {
+            out += "\n" + kIndent;
+            column = kIndent.size();
+        } else if (!first) {
+            out += " ";
+            ++column;
+        }
+        out += word;
+        column += Columns(word);
+    }
+    return out + "\n";
+}
+
+bool Has(const Findings& findings, Mark mark)
+{
+    return std::any_of(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; });
 }
 
 }  // namespace
@@ -31,31 +47,25 @@ int Count(const Findings& findings, Mark mark)
 std::string FormatReport(Findings findings)
 {
     std::stable_sort(findings.begin(), findings.end(),
-                     [](const Finding& a, const Finding& b) { return a.check < b.check; });
+                     [](const Finding& a, const Finding& b) { return a.mark < b.mark; });
     std::string out;
     for (const Finding& f : findings) {
-        if (f.says.empty()) {
-            continue;
-        }
-        out += kMarks[static_cast<int>(f.mark)] + Indented(f.says, kIndent) + "\n";
-        if (!f.lines.empty()) {
-            out += std::string(kIndent) + "  " + Indented(f.lines, std::string(kIndent) + "  ") + "\n";
+        out += Wrapped(kMarks[static_cast<int>(f.mark)], f.says);
+        for (size_t at = 0, end = 0; at < f.lines.size(); at = end + 1) {
+            end = std::min(f.lines.find('\n', at), f.lines.size());
+            out += kIndent + "  " + f.lines.substr(at, end - at) + "\n";
         }
     }
-    if (Count(findings, Mark::kStop) > 0) {
-        out +=
-            "\nheadview cannot turn the camera as it is: fix what is marked [stop], then run headview-probe again.\n";
-    } else if (Count(findings, Mark::kFix) > 0) {
-        out += "\nFix what is marked [fix], then run headview-probe again.\n";
-    } else {
-        out += "\nAll is well.\n";
-    }
-    return out;
+    return out + (Has(findings, kStop)  ? "\nheadview cannot turn the camera as it is: fix what is marked [stop], "
+                                          "then run\nheadview-probe again.\n"
+                  : Has(findings, kFix) ? "\nFix what is marked [fix], then run headview-probe again.\n"
+                                        : "\nAll is well.\n");
 }
 
 int ExitCodeOf(const Findings& findings)
 {
-    return Count(findings, Mark::kStop) + Count(findings, Mark::kFix) > 0 ? 1 : 0;
+    const bool refused = std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.refused; });
+    return refused ? 2 : Has(findings, kStop) || Has(findings, kFix) ? 1 : 0;
 }
 
 int Report(const Findings& findings)

@@ -1,9 +1,11 @@
-#include "probe/tracker_watch.h"
-
 #include "probe/console.h"
+#include "probe/facts.h"
 #include "settings/heading.h"
 
+#include <windows.h>
+
 #include <math.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <atomic>
@@ -12,105 +14,98 @@ namespace {
 
 constexpr int kCopyTries = 10;
 constexpr double kSettleSeconds = 50e-6;  // far longer than a tracker takes to store a pose
-constexpr double kLineEverySeconds = 0.25;
+constexpr double kStallFromSeconds = 0.1;
+constexpr double kEverySeconds = 0.25;  // a live line; a look for a tracker that ended
 constexpr double kNoTrackerAfterSeconds = 1.0;
-constexpr double kDegreesPerRadian = 57.29577951308232;
 
-double SecondsSince(const LARGE_INTEGER& start)
+double Seconds()
 {
     LARGE_INTEGER now, frequency;
     QueryPerformanceCounter(&now);
     QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(now.QuadPart - start.QuadPart) / static_cast<double>(frequency.QuadPart);
-}
-
-LARGE_INTEGER StartClock()
-{
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return now;
+    return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
 void AddYaw(YawStats* stats, double yaw)
 {
-    if (stats->count == 0) {
-        stats->min = stats->max = yaw;
-    }
-    stats->min = fmin(stats->min, yaw);
-    stats->max = fmax(stats->max, yaw);
+    stats->min = stats->count == 0 ? yaw : fmin(stats->min, yaw);
+    stats->max = stats->count == 0 ? yaw : fmax(stats->max, yaw);
     stats->sum += yaw;
-    if (stats->count >= 2) {
-        const double bend = yaw - 2 * stats->last + stats->beforeLast;
-        stats->jitterSquares += bend * bend;
-        ++stats->jitterCount;
-    }
+    const double bend = yaw - 2 * stats->last + stats->beforeLast;
+    stats->jitterSquares += stats->count >= 2 ? bend * bend : 0.0;
+    stats->jitterCount += stats->count >= 2 ? 1 : 0;
     stats->beforeLast = stats->last;
     stats->last = yaw;
     ++stats->count;
 }
 
-// One reading of the region: a new pose is added to `facts`.
+// The readings of one open region; new poses go into `facts`.
 struct Sampler {
     CounterTrack counter;
     StallClock stall;
     FTPose pose;
+    double start;
 };
 
-void StartSampler(const TrackerView& view, double now, Sampler* s)
+Sampler StartSampler(const FTPose* view, double now)
 {
-    *s = Sampler{};
-    CopyStablePose(view.pose, &s->pose);
-    s->counter = CounterTrack{s->pose.frameCounter, 0};
-    NoteReading(&s->stall, now, false);
+    Sampler s = {};
+    CopyStablePose(view, &s.pose);
+    s.counter.last = s.pose.frameCounter;
+    s.start = now;
+    NoteReading(&s.stall, now, false);
+    return s;
 }
 
-void Sample(const TrackerView& view, double now, Sampler* s, TrackerFacts* facts)
+void Sample(const FTPose* view, Sampler* s, TrackerFacts* facts)
 {
-    const bool fresh = CopyStablePose(view.pose, &s->pose) && TrackCounter(&s->counter, s->pose.frameCounter) > 0;
-    NoteReading(&s->stall, now, fresh);
+    const bool fresh = CopyStablePose(view, &s->pose) && TrackCounter(&s->counter, s->pose.frameCounter) > 0;
+    NoteReading(&s->stall, Seconds(), fresh);
     if (fresh) {
         AddPose(facts, s->pose);
     }
 }
 
-void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn, bool console)
+void Finish(const Sampler& s, TrackerFacts* facts)
 {
-    char camera[32] = "off";
-    const float heading = HeadingFor(settings, pose);
-    if (cameraOn && isfinite(heading)) {
-        snprintf(camera, sizeof camera, "%+7.1f", static_cast<double>(heading));
+    const double still = s.stall.lastReading - s.stall.stillSince;
+    facts->published = s.counter.published;
+    facts->longestStall = fmax(s.stall.longest, still);
+    facts->sendingSeconds =
+        fmax(s.stall.lastReading - s.start - s.stall.stalled - (still >= kStallFromSeconds ? still : 0.0), 1e-3);
+}
+
+// True once no program holds the region any more: the tracker ended.
+bool RegionVanished()
+{
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kFTRegionWideName);
+    const bool vanished = mapping == nullptr && GetLastError() == ERROR_FILE_NOT_FOUND;
+    if (mapping != nullptr) {
+        CloseHandle(mapping);
     }
-    Print("%s%5.0f poses/s   yaw %+7.1f deg   raw yaw %+7.1f deg   camera heading %s%s", console ? "\r" : "",
-          posesPerSecond, pose.yaw * kDegreesPerRadian, pose.rawYaw * kDegreesPerRadian, camera,
-          console ? "   " : "\n");
+    return vanished;
 }
 
 }  // namespace
 
-Region OpenTrackerView(TrackerView* view)
+Region OpenTrackerView(const FTPose** view)
 {
-    *view = TrackerView{};
-    view->mapping = OpenFileMappingA(FILE_MAP_READ, FALSE, kFTRegionName);
-    if (view->mapping == nullptr) {
-        return GetLastError() == ERROR_ACCESS_DENIED ? Region::kDenied : Region::kAbsent;
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kFTRegionWideName);
+    if (mapping == nullptr) {
+        *view = nullptr;
+        return GetLastError() == ERROR_ACCESS_DENIED ? kDenied : kAbsent;
     }
-    view->pose = static_cast<const FTPose*>(MapViewOfFile(view->mapping, FILE_MAP_READ, 0, 0, sizeof(FTPose)));
-    if (view->pose == nullptr) {
-        CloseTrackerView(view);
-        return Region::kDenied;
-    }
-    return Region::kOpen;
+    *view = static_cast<const FTPose*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(FTPose)));
+    CloseHandle(mapping);
+    return *view != nullptr ? kOpen : kDenied;
 }
 
-void CloseTrackerView(TrackerView* view)
+void CloseTrackerView(const FTPose** view)
 {
-    if (view->pose != nullptr) {
-        UnmapViewOfFile(view->pose);
+    if (*view != nullptr) {
+        UnmapViewOfFile(*view);
+        *view = nullptr;
     }
-    if (view->mapping != nullptr) {
-        CloseHandle(view->mapping);
-    }
-    *view = TrackerView{};
 }
 
 bool CopyStablePose(const FTPose* source, FTPose* pose)
@@ -119,8 +114,7 @@ bool CopyStablePose(const FTPose* source, FTPose* pose)
     for (int attempt = 0; attempt < kCopyTries; ++attempt) {
         memcpy(pose, source, sizeof *pose);
         std::atomic_thread_fence(std::memory_order_seq_cst);  // the second copy reads the region anew
-        const LARGE_INTEGER start = StartClock();
-        while (SecondsSince(start) < kSettleSeconds) {
+        for (const double start = Seconds(); Seconds() - start < kSettleSeconds;) {
         }
         memcpy(&again, source, sizeof again);
         std::atomic_thread_fence(std::memory_order_seq_cst);
@@ -136,12 +130,8 @@ int64_t TrackCounter(CounterTrack* track, int32_t counter)
     if (counter == track->last || counter == 0) {
         return 0;
     }
-    if (track->last == 0) {
-        track->last = counter;  // counting starts here
-        return 0;
-    }
-    const int64_t advanced = counter > track->last ? int64_t{counter} - track->last : 1;
-    track->last = counter;
+    const int64_t advanced = track->last == 0 ? 0 : counter > track->last ? int64_t{counter} - track->last : 1;
+    track->last = counter;  // after a start at 0, counting starts here
     track->published += advanced;
     return advanced;
 }
@@ -149,22 +139,18 @@ int64_t TrackCounter(CounterTrack* track, int32_t counter)
 void NoteReading(StallClock* clock, double now, bool advanced)
 {
     if (!clock->started || advanced) {
-        clock->longest = clock->started ? fmax(clock->longest, clock->lastReading - clock->stillSince) : 0.0;
+        const double still = clock->started ? clock->lastReading - clock->stillSince : 0.0;
+        clock->longest = fmax(clock->longest, still);
+        clock->stalled += still >= kStallFromSeconds ? still : 0.0;
         clock->stillSince = now;
         clock->started = true;
     }
     clock->lastReading = now;
 }
 
-double LongestStall(const StallClock& clock)
-{
-    return fmax(clock.longest, clock.lastReading - clock.stillSince);
-}
-
 void AddPose(TrackerFacts* facts, const FTPose& pose)
 {
-    const bool first = facts->poses == 0;
-    ++facts->poses;
+    const bool first = facts->poses++ == 0;
     AddYaw(&facts->processed, pose.yaw);
     AddYaw(&facts->raw, pose.rawYaw);
     facts->rawAlwaysZero = (first || facts->rawAlwaysZero) && pose.rawYaw == 0.0f;
@@ -192,73 +178,79 @@ double YawJitter(const YawStats& stats)
     return stats.jitterCount > 0 ? sqrt(stats.jitterSquares / stats.jitterCount) : 0.0;
 }
 
-const YawStats& SteeringYawStats(const TrackerFacts& facts, int32_t source)
+const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source)
 {
     return source == 1 ? facts.processed : facts.raw;
 }
 
-TrackerFacts SampleHold(const TrackerView& view, double seconds)
+TrackerFacts SampleHold(const FTPose* view, double seconds)
 {
     TrackerFacts facts = {};
-    facts.region = Region::kOpen;
-    Sampler sampler;
-    const LARGE_INTEGER clock = StartClock();
-    StartSampler(view, 0.0, &sampler);
-    for (double now = 0.0; now < seconds; now = SecondsSince(clock)) {
+    facts.region = kOpen;
+    Sampler sampler = StartSampler(view, Seconds());
+    while (Seconds() - sampler.start < seconds) {
         Sleep(1);
-        Sample(view, SecondsSince(clock), &sampler, &facts);
+        Sample(view, &sampler, &facts);
     }
-    facts.published = sampler.counter.published;
-    facts.watchedSeconds = seconds;
-    facts.longestStall = LongestStall(sampler.stall);
+    Finish(sampler, &facts);
     return facts;
 }
 
 TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn)
 {
-    const bool console = OutputIsConsole();
+    const char* const lineEnd = OutputIsConsole() ? "   \r" : "\n";
     TrackerFacts facts = {};
-    TrackerView view = {};
+    const FTPose* view = nullptr;
     Sampler sampler = {};
-    const LARGE_INTEGER clock = StartClock();
-    double foundAt = 0.0, lastLine = 0.0;
-    int64_t publishedAtLine = 0;
     bool toldNone = false;
-    for (double now = 0.0; now < seconds; now = SecondsSince(clock)) {
-        if (facts.region != Region::kOpen) {
+    double lastLine = 0.0;
+    int64_t publishedAtLine = 0;
+    for (const double start = Seconds(); Seconds() - start < seconds;) {
+        const double now = Seconds();
+        if (view == nullptr) {
             facts.region = OpenTrackerView(&view);
-            if (facts.region != Region::kOpen) {
-                if (!toldNone && now >= kNoTrackerAfterSeconds) {
-                    Print("No tracker's FreeTrack data can be read yet: the probe keeps watching.\n");
-                    toldNone = true;
-                }
+            if (view == nullptr) {
+                WriteOut(!toldNone && now - start >= kNoTrackerAfterSeconds
+                             ? "No tracker's FreeTrack data can be read yet: the probe keeps watching.\n"
+                             : "");
+                toldNone |= now - start >= kNoTrackerAfterSeconds;
                 Sleep(100);
                 continue;
             }
-            if (toldNone) {
-                Print("A tracker's FreeTrack data appeared: watching it.\n");
-            }
-            StartSampler(view, now, &sampler);
-            foundAt = lastLine = now;
+            WriteOut(toldNone || facts.exited ? "A tracker's FreeTrack data appeared: watching it.\n" : "");
+            facts.exited = false;
+            sampler = StartSampler(view, now);
+            lastLine = now;
         }
         Sleep(1);
-        Sample(view, SecondsSince(clock), &sampler, &facts);
-        if (now - lastLine >= kLineEverySeconds) {
-            PrintLiveLine(sampler.pose,
-                          static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine), settings,
-                          cameraOn, console);
-            lastLine = now;
-            publishedAtLine = sampler.counter.published;
+        Sample(view, &sampler, &facts);
+        if (now - lastLine < kEverySeconds) {
+            continue;
         }
+        if (now - sampler.stall.stillSince >= kEverySeconds && RegionVanished()) {
+            WriteOut("\nThe tracker's FreeTrack data is gone: the tracker ended.\n");
+            facts.exited = true;
+            CloseTrackerView(&view);
+            continue;
+        }
+        char line[160];
+        const float heading = HeadingFor(settings, sampler.pose);
+        char camera[32] = "off";
+        if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
+            snprintf(camera, sizeof camera, "%+7.1f", static_cast<double>(heading));
+        }
+        snprintf(line, sizeof line, "%5.0f poses/s   yaw %+7.1f deg   raw yaw %+7.1f deg   camera heading %s%s",
+                 static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine),
+                 sampler.pose.yaw * kDegreesPerRadian, sampler.pose.rawYaw * kDegreesPerRadian, camera, lineEnd);
+        WriteOut(line);
+        lastLine = now;
+        publishedAtLine = sampler.counter.published;
     }
-    if (facts.region == Region::kOpen) {
-        facts.watchedSeconds = SecondsSince(clock) - foundAt;
-        facts.published = sampler.counter.published;
-        facts.longestStall = LongestStall(sampler.stall);
-        CloseTrackerView(&view);
+    if (sampler.stall.started) {
+        Finish(sampler, &facts);
+        facts.region = kOpen;
     }
-    if (console) {
-        Print("\n");
-    }
+    CloseTrackerView(&view);
+    WriteOut(OutputIsConsole() ? "\n" : "");
     return facts;
 }

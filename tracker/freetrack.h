@@ -7,6 +7,7 @@
 
 constexpr const char* kFTRegionName = "FT_SharedMem";
 constexpr const char* kFTMutexName = "FT_Mutext";
+constexpr const wchar_t* kFTRegionWideName = L"FT_SharedMem";
 
 // One pose, 92 bytes. The plugin keeps a copy of the same layout.
 struct FTPose {

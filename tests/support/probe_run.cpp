@@ -36,7 +36,7 @@ bool ReadAvailable(ProbeRun* run)
 
 }  // namespace
 
-bool StartProbe(const std::string& arguments, ProbeRun* run)
+bool StartProbe(const std::string& arguments, ProbeRun* run, const std::string& folder, const std::string& program)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE childInput = nullptr, childOutput = nullptr;
@@ -45,7 +45,9 @@ bool StartProbe(const std::string& arguments, ProbeRun* run)
     }
     SetHandleInformation(run->input, HANDLE_FLAG_INHERIT, 0);
     SetHandleInformation(run->output, HANDLE_FLAG_INHERIT, 0);
-    std::wstring commandLine = WideFromUtf8("\"" + ProgramDir() + "headview-probe.exe\" " + arguments);
+    std::wstring commandLine =
+        WideFromUtf8("\"" + (program.empty() ? ProgramDir() + "headview-probe.exe" : program) + "\" " + arguments);
+    const std::wstring workingFolder = WideFromUtf8(folder);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -54,7 +56,8 @@ bool StartProbe(const std::string& arguments, ProbeRun* run)
     startup.hStdError = childOutput;
     PROCESS_INFORMATION info = {};
     const bool started =
-        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info);
+        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                          folder.empty() ? nullptr : workingFolder.c_str(), &startup, &info);
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!started) {

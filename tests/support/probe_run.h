@@ -13,8 +13,10 @@ struct ProbeRun {
     std::string text;         // everything it printed so far
 };
 
-// Starts headview-probe.exe (next to the test) with `arguments`.
-bool StartProbe(const std::string& arguments, ProbeRun* run);
+// Starts `program` (default: headview-probe.exe next to the test) with
+// `arguments`, in the working folder `folder` (default: the test's). UTF-8.
+bool StartProbe(const std::string& arguments, ProbeRun* run, const std::string& folder = "",
+                const std::string& program = "");
 // Reads what the probe prints until `marker` appears; false when the probe
 // ended or 20 s passed first.
 bool ReadUntil(ProbeRun* run, const std::string& marker);

@@ -1,0 +1,144 @@
+// The game folder and headview.ini, gathered once. What the plugin will read
+// comes from the platform's own profile reader, through the plugin's own
+// code; the file's bytes only explain a key that reader did not return.
+#include "probe/ini_lines.h"
+#include "settings/utf8.h"
+
+#include <windows.h>
+
+#include <ctype.h>
+#include <string.h>
+
+#include <algorithm>
+
+namespace {
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::wstring FullPath(const std::wstring& path)
+{
+    std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
+    full.resize(GetFullPathNameW(path.c_str(), static_cast<DWORD>(full.size()), &full[0], nullptr));
+    return full;
+}
+
+std::wstring FolderOf(const std::wstring& path)
+{
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// Levenshtein distance of two names, letters in any case.
+size_t Distance(const std::string& a, const char* b)
+{
+    std::vector<size_t> row(strlen(b) + 1);
+    for (size_t j = 0; j < row.size(); ++j) {
+        row[j] = j;
+    }
+    for (size_t i = 1; i <= a.size(); ++i) {
+        size_t diagonal = row[0]++;
+        for (size_t j = 1; j < row.size(); ++j) {
+            const size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (tolower(a[i - 1]) != tolower(b[j - 1]))});
+            diagonal = above;
+        }
+    }
+    return row.back();
+}
+
+void Explain(const IniText& text, IniFacts* ini)
+{
+    ini->encoding = text.encoding;
+    ini->noSection = true;
+    std::string header;
+    for (const IniLine& line : SplitIni(text)) {
+        const std::string shown = TextOf(text, line);
+        if (line.header && line.settings > 0) {
+            ini->noSection = false;
+            ini->markBeforeSection |= MarkLength(text) == 3 && line.start == 3;
+            ini->oddHeader = line.odd && ini->oddHeader.empty() ? shown : ini->oddHeader;
+        }
+        header = line.header ? shown : header;
+        for (int key = 0; key < kSettingKeyCount; ++key) {
+            if (ini->present[key] || line.header) {
+                continue;
+            }
+            const bool named = SameName(line.name, kSettingKeys[key]);
+            if (named && line.settings != 1) {
+                ini->misplaced[key] = shown;
+                ini->under[key] = header;
+            } else if (!named && line.settings == 1 &&
+                       Distance(std::string(line.name.begin(), line.name.end()), kSettingKeys[key]) <= 2) {
+                ini->nearMiss[key] = shown;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+bool UnderWine()
+{
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+FolderFacts GatherFolderFacts(const std::wstring& iniOption)
+{
+    FolderFacts f = {};
+    wchar_t own[MAX_PATH * 4];
+    f.own = FolderOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH * 4)));
+    f.startedIn = iniOption.empty() ? FullPath(L".\\") : FolderOf(FullPath(iniOption));
+    for (const std::wstring& folder : {f.startedIn, iniOption.empty() ? f.own : f.startedIn}) {
+        const bool game = Exists(folder + L"ScriptHookV.dll") || Exists(folder + L"headview.asi");
+        f.judged = f.judged.empty() && game ? folder : f.judged;
+    }
+    f.plugin = Exists(f.judged + L"headview.asi");
+    f.scriptHook = Exists(f.judged + L"ScriptHookV.dll");
+    f.asiLoader = Exists(f.judged + L"dinput8.dll");
+    f.leftover = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-new");
+    f.wine = UnderWine();
+    return f;
+}
+
+IniFacts GatherIniFacts(const std::wstring& path)
+{
+    IniFacts ini = {};
+    ini.path = path;
+    ini.tooLong = path.size() >= kSettingsPathSize;
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    ini.exists = attributes != INVALID_FILE_ATTRIBUTES;
+    ini.isFolder = ini.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    ini.readOnly = ini.exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
+    for (const wchar_t* name : {L"headview.ini.txt", L"headview.txt", L"headview.ini.ini"}) {
+        const bool there = !ini.exists && ini.nearMissFile.empty() && Exists(FolderOf(path) + name);
+        ini.nearMissFile = there ? Utf8FromWide(name) : ini.nearMissFile;
+    }
+    if (!ini.exists) {
+        return ini;
+    }
+    SettingTexts texts = {};
+    ReadSettingTexts(path.c_str(), &texts);
+    ReadAllSettings(path.c_str(), &ini.settings);  // a folder reads as a file of fallbacks, as in the plugin
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        ini.present[key] = texts.present[key];
+        ini.texts[key] = texts.text[key];
+    }
+    std::string bytes;
+    if (!ini.isFolder && ReadBytes(path, &bytes)) {
+        Explain(DecodeIni(bytes), &ini);
+    }
+    return ini;
+}
+
+Facts GatherSetUpFacts(const std::wstring& iniOption)
+{
+    Facts facts = {};
+    facts.folder = GatherFolderFacts(iniOption);
+    if (!facts.folder.judged.empty()) {
+        facts.ini = GatherIniFacts(iniOption.empty() ? facts.folder.judged + L"headview.ini" : FullPath(iniOption));
+        facts.log = GatherLogFacts(facts.folder.judged + L"headview.log");
+    }
+    return facts;
+}
