@@ -109,7 +109,6 @@ double MeanYaw(const YawStats& stats);
 double YawSpread(const YawStats& stats);
 double YawJitter(const YawStats& stats);
 const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source);
-TrackerFacts SampleHold(const FTPose* view, double seconds);
-// With a live line of what arrives and the heading `settings` give (none
-// when `cameraOn` is false); waits for a tracker to appear meanwhile.
-TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn);
+// Watches for `seconds`, taking up a tracker that appears meanwhile; `live`
+// prints what arrives and the heading `settings` give (none unless `cameraOn`).
+TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraOn, bool live);

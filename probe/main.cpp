@@ -15,7 +15,8 @@ Findings Watch(const std::wstring& iniOption, int seconds)
     WriteOut("Watching the tracker for " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
              ": turn your head left and right.\n");
     const Settings settings = JudgedSettings(facts);
-    facts.tracker = WatchTracker(seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1);
+    facts.tracker =
+        WatchTracker(seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1, true);
     facts.watched = true;
     return JudgeAll(facts);
 }

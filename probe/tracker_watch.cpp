@@ -16,7 +16,6 @@ constexpr int kCopyTries = 10;
 constexpr double kSettleSeconds = 50e-6;  // far longer than a tracker takes to store a pose
 constexpr double kStallFromSeconds = 0.1;
 constexpr double kEverySeconds = 0.25;  // a live line; a look for a tracker that ended
-constexpr double kNoTrackerAfterSeconds = 1.0;
 
 double Seconds()
 {
@@ -39,42 +38,6 @@ void AddYaw(YawStats* stats, double yaw)
     ++stats->count;
 }
 
-// The readings of one open region; new poses go into `facts`.
-struct Sampler {
-    CounterTrack counter;
-    StallClock stall;
-    FTPose pose;
-    double start;
-};
-
-Sampler StartSampler(const FTPose* view, double now)
-{
-    Sampler s = {};
-    CopyStablePose(view, &s.pose);
-    s.counter.last = s.pose.frameCounter;
-    s.start = now;
-    NoteReading(&s.stall, now, false);
-    return s;
-}
-
-void Sample(const FTPose* view, Sampler* s, TrackerFacts* facts)
-{
-    const bool fresh = CopyStablePose(view, &s->pose) && TrackCounter(&s->counter, s->pose.frameCounter) > 0;
-    NoteReading(&s->stall, Seconds(), fresh);
-    if (fresh) {
-        AddPose(facts, s->pose);
-    }
-}
-
-void Finish(const Sampler& s, TrackerFacts* facts)
-{
-    const double still = s.stall.lastReading - s.stall.stillSince;
-    facts->published = s.counter.published;
-    facts->longestStall = fmax(s.stall.longest, still);
-    facts->sendingSeconds =
-        fmax(s.stall.lastReading - s.start - s.stall.stalled - (still >= kStallFromSeconds ? still : 0.0), 1e-3);
-}
-
 // True once no program holds the region any more: the tracker ended.
 bool RegionVanished()
 {
@@ -86,13 +49,26 @@ bool RegionVanished()
     return vanished;
 }
 
+void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn)
+{
+    const float heading = HeadingFor(settings, pose);
+    char line[160], camera[32] = "off";
+    if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
+        snprintf(camera, sizeof camera, "%+7.1f", static_cast<double>(heading));
+    }
+    snprintf(line, sizeof line, "%5.0f poses/s   yaw %+7.1f deg   raw yaw %+7.1f deg   camera heading %s%s",
+             posesPerSecond, pose.yaw * kDegreesPerRadian, pose.rawYaw * kDegreesPerRadian, camera,
+             OutputIsConsole() ? "   \r" : "\n");
+    WriteOut(line);
+}
+
 }  // namespace
 
 Region OpenTrackerView(const FTPose** view)
 {
+    *view = nullptr;
     HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kFTRegionWideName);
     if (mapping == nullptr) {
-        *view = nullptr;
         return GetLastError() == ERROR_ACCESS_DENIED ? kDenied : kAbsent;
     }
     *view = static_cast<const FTPose*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(FTPose)));
@@ -104,8 +80,8 @@ void CloseTrackerView(const FTPose** view)
 {
     if (*view != nullptr) {
         UnmapViewOfFile(*view);
-        *view = nullptr;
     }
+    *view = nullptr;
 }
 
 bool CopyStablePose(const FTPose* source, FTPose* pose)
@@ -183,74 +159,61 @@ const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source)
     return source == 1 ? facts.processed : facts.raw;
 }
 
-TrackerFacts SampleHold(const FTPose* view, double seconds)
+TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraOn, bool live)
 {
-    TrackerFacts facts = {};
-    facts.region = kOpen;
-    Sampler sampler = StartSampler(view, Seconds());
-    while (Seconds() - sampler.start < seconds) {
-        Sleep(1);
-        Sample(view, &sampler, &facts);
-    }
-    Finish(sampler, &facts);
-    return facts;
-}
-
-TrackerFacts WatchTracker(int seconds, const Settings& settings, bool cameraOn)
-{
-    const char* const lineEnd = OutputIsConsole() ? "   \r" : "\n";
     TrackerFacts facts = {};
     const FTPose* view = nullptr;
-    Sampler sampler = {};
-    bool toldNone = false;
-    double lastLine = 0.0;
+    FTPose pose = {};
+    CounterTrack counter = {};
+    StallClock stall = {};
+    double found = 0.0, lastLine = 0.0;
     int64_t publishedAtLine = 0;
-    for (const double start = Seconds(); Seconds() - start < seconds;) {
-        const double now = Seconds();
-        if (view == nullptr) {
-            facts.region = OpenTrackerView(&view);
-            if (view == nullptr) {
-                WriteOut(!toldNone && now - start >= kNoTrackerAfterSeconds
-                             ? "No tracker's FreeTrack data can be read yet: the probe keeps watching.\n"
-                             : "");
-                toldNone |= now - start >= kNoTrackerAfterSeconds;
-                Sleep(100);
-                continue;
-            }
-            WriteOut(toldNone || facts.exited ? "A tracker's FreeTrack data appeared: watching it.\n" : "");
+    bool toldNone = false;
+    for (double start = Seconds(), now = 0.0; now < seconds; now = Seconds() - start) {
+        if (view == nullptr && (facts.region = OpenTrackerView(&view)) != kOpen) {
+            WriteOut(live && !toldNone && now >= 1.0 ? "No tracker's FreeTrack data yet: the probe keeps watching.\n"
+                                                     : "");
+            toldNone = toldNone || now >= 1.0;
+            Sleep(100);
+            continue;
+        }
+        if (!stall.started || facts.exited) {  // found, or found again
+            WriteOut(live && (toldNone || facts.exited) ? "A tracker's FreeTrack data appeared: watching it.\n" : "");
+            CopyStablePose(view, &pose);
+            counter = CounterTrack{pose.frameCounter, 0};
+            stall = StallClock{};
+            NoteReading(&stall, now, false);
+            found = lastLine = now;
             facts.exited = false;
-            sampler = StartSampler(view, now);
-            lastLine = now;
         }
         Sleep(1);
-        Sample(view, &sampler, &facts);
-        if (now - lastLine < kEverySeconds) {
-            continue;
+        const bool fresh = CopyStablePose(view, &pose) && TrackCounter(&counter, pose.frameCounter) > 0;
+        NoteReading(&stall, Seconds() - start, fresh);
+        if (fresh) {
+            AddPose(&facts, pose);
         }
-        if (now - sampler.stall.stillSince >= kEverySeconds && RegionVanished()) {
-            WriteOut("\nThe tracker's FreeTrack data is gone: the tracker ended.\n");
+        if (now - lastLine >= kEverySeconds && now - stall.stillSince >= kEverySeconds && RegionVanished()) {
+            WriteOut(live ? "\nThe tracker's FreeTrack data is gone: the tracker ended.\n" : "");
             facts.exited = true;
             CloseTrackerView(&view);
-            continue;
+        } else if (now - lastLine >= kEverySeconds) {
+            if (live) {
+                PrintLiveLine(pose, static_cast<double>(counter.published - publishedAtLine) / (now - lastLine),
+                              settings, cameraOn);
+            }
+            lastLine = now;
+            publishedAtLine = counter.published;
         }
-        char line[160];
-        const float heading = HeadingFor(settings, sampler.pose);
-        char camera[32] = "off";
-        if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
-            snprintf(camera, sizeof camera, "%+7.1f", static_cast<double>(heading));
-        }
-        snprintf(line, sizeof line, "%5.0f poses/s   yaw %+7.1f deg   raw yaw %+7.1f deg   camera heading %s%s",
-                 static_cast<double>(sampler.counter.published - publishedAtLine) / (now - lastLine),
-                 sampler.pose.yaw * kDegreesPerRadian, sampler.pose.rawYaw * kDegreesPerRadian, camera, lineEnd);
-        WriteOut(line);
-        lastLine = now;
-        publishedAtLine = sampler.counter.published;
     }
-    if (sampler.stall.started) {
-        Finish(sampler, &facts);
+    if (stall.started) {
+        const double still = stall.lastReading - stall.stillSince;
         facts.region = kOpen;
+        facts.published = counter.published;
+        facts.longestStall = fmax(stall.longest, still);
+        facts.sendingSeconds =
+            fmax(stall.lastReading - found - stall.stalled - (still >= kStallFromSeconds ? still : 0.0), 1e-3);
     }
     CloseTrackerView(&view);
-    WriteOut(OutputIsConsole() ? "\n" : "");
+    WriteOut(live && OutputIsConsole() ? "\n" : "");
     return facts;
 }

@@ -117,7 +117,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              }
              f->ini.markBeforeSection = true;
          },
-         "[fix]  headview.ini starts with a UTF-8 mark right before [Settings], where", 1},
+         "[fix]  headview.ini starts with a UTF-8 mark right before [Settings], and\n", 1},
         {"a decimal comma", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; },
          "[fix]  headview cannot read headviewing_offset=0,5, so headview uses 0.0 and\n", 1},
         {"the path past 259 characters", [](Facts* f) { f->ini.tooLong = true; },
