@@ -83,9 +83,9 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
     const std::string offset = key == kOffsetKey ? value : s->facts.ini.texts[kOffsetKey];
     std::string error = WhyNotEditable(s->facts.ini);
     bool leftover = false;
-    if (JudgeHeading(changed) != kFollows) {
-        s->findings.push_back(
-            {kFix, "With the value measured: " + DescribeHeading(changed, offset).says + " Nothing was written."});
+    const Finding heading = DescribeHeading(changed, offset);
+    if (heading.mark != kOk) {
+        s->findings.push_back({kFix, "With the value measured: " + heading.says + " Nothing was written."});
     } else if (!error.empty() || !WriteIniValue(s->facts.ini.path, key, value, &leftover, &error)) {
         s->findings.push_back(
             {kFix,

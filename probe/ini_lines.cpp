@@ -3,7 +3,7 @@
 #include "settings/utf8.h"
 
 #include <stdio.h>
-#include <wctype.h>
+#include <string.h>
 
 #include <algorithm>
 
@@ -22,28 +22,19 @@ std::wstring Trimmed(const std::wstring& units, size_t from, size_t to)
 
 IniLine LineAt(const std::wstring& units, size_t start, int settings)
 {
-    const size_t end = std::min(units.find_first_of(L"\r\n", start), units.size());
-    IniLine line = {start,
-                    end,
-                    end + (units.compare(end, 2, L"\r\n") == 0 ? 2
-                           : end < units.size()                ? 1
-                                                               : 0),
-                    false,
-                    false,
-                    L"",
-                    std::wstring::npos,
-                    settings};
-    const std::wstring content = Trimmed(units, start, end);
+    IniLine line = {};
+    line.start = start;
+    line.end = std::min(units.find_first_of(L"\r\n", start), units.size());
+    line.next = line.end + (units.compare(line.end, 2, L"\r\n") == 0 ? 2 : line.end < units.size() ? 1 : 0);
+    line.settings = settings;
+    const std::wstring content = Trimmed(units, start, line.end);
     const size_t close = content.find(L']');
-    if (!content.empty() && content[0] == L'[' && close != std::wstring::npos) {
-        line.header = true;
-        line.odd = close + 1 < content.size();
-        line.name = Trimmed(content, 1, close);
-        return line;
-    }
-    const size_t equals = std::min(units.find(L'=', start), end);
-    line.value = equals < end ? std::min(units.find_first_not_of(L" \t", equals + 1), end) : std::wstring::npos;
-    line.name = Trimmed(units, start, equals);
+    line.header = !content.empty() && content[0] == L'[' && close != std::wstring::npos;
+    line.odd = line.header && close + 1 < content.size();
+    const size_t equals = line.header ? line.end : std::min(units.find(L'=', start), line.end);
+    line.value =
+        equals < line.end ? std::min(units.find_first_not_of(L" \t", equals + 1), line.end) : std::wstring::npos;
+    line.name = line.header ? Trimmed(content, 1, close) : Trimmed(units, start, equals);
     return line;
 }
 
@@ -53,15 +44,14 @@ bool ReadBytes(const std::wstring& path, std::string* bytes)
 {
     bytes->clear();
     FILE* file = _wfopen(path.c_str(), L"rb");
-    if (file == nullptr) {
-        return false;
-    }
     char buffer[4096];
-    for (size_t got = 0; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    for (size_t got = 0; file != nullptr && (got = fread(buffer, 1, sizeof buffer, file)) > 0;) {
         bytes->append(buffer, got);
     }
-    const bool read = ferror(file) == 0;
-    fclose(file);
+    const bool read = file != nullptr && ferror(file) == 0;
+    if (file != nullptr) {
+        fclose(file);
+    }
     return read;
 }
 
@@ -69,17 +59,13 @@ IniText DecodeIni(const std::string& bytes)
 {
     const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0, big = bytes.compare(0, 2, "\xFE\xFF") == 0;
     IniText text = {little ? kUtf16Le : big ? kUtf16Be : kEightBit, L"", ""};
-    for (size_t at = 0; at < bytes.size(); at += little || big ? 2 : 1) {
-        const unsigned first = static_cast<unsigned char>(bytes[at]);
-        if (!little && !big) {
-            text.units += static_cast<wchar_t>(first);
-        } else if (at + 1 < bytes.size()) {
-            const unsigned second = static_cast<unsigned char>(bytes[at + 1]);
-            text.units += static_cast<wchar_t>(little ? second << 8 | first : first << 8 | second);
-        } else {
-            text.tail = bytes.substr(at);
-        }
+    const size_t unit = little || big ? 2 : 1;
+    for (size_t at = 0; at + unit <= bytes.size(); at += unit) {
+        const unsigned first = static_cast<unsigned char>(bytes[at]),
+                       second = static_cast<unsigned char>(bytes[at + unit - 1]);
+        text.units += static_cast<wchar_t>(unit == 1 ? first : little ? second << 8 | first : first << 8 | second);
     }
+    text.tail = bytes.substr(bytes.size() - bytes.size() % unit);
     return text;
 }
 
@@ -97,10 +83,8 @@ std::string EncodeIni(const IniText& text)
 
 size_t MarkLength(const IniText& text)
 {
-    if (text.encoding == kEightBit) {
-        return text.units.compare(0, 3, L"\xEF\xBB\xBF") == 0 ? 3 : 0;
-    }
-    return text.units.compare(0, 1, L"\xFEFF") == 0 ? 1 : 0;
+    return text.encoding == kEightBit ? (text.units.compare(0, 3, L"\xEF\xBB\xBF") == 0 ? 3 : 0)
+                                      : (text.units.compare(0, 1, L"\xFEFF") == 0 ? 1 : 0);
 }
 
 std::vector<IniLine> SplitIni(const IniText& text)
@@ -118,11 +102,7 @@ std::vector<IniLine> SplitIni(const IniText& text)
 
 bool SameName(const std::wstring& name, const char* key)
 {
-    size_t i = 0;
-    while (i < name.size() && key[i] != '\0' && towlower(name[i]) == towlower(static_cast<wchar_t>(key[i]))) {
-        ++i;
-    }
-    return i == name.size() && key[i] == '\0';
+    return _wcsicmp(name.c_str(), WideFromUtf8(key).c_str()) == 0;
 }
 
 std::string TextOf(const IniText& text, const IniLine& line)

@@ -129,38 +129,32 @@ const struct {
     int32_t source;  // -1: any
     Mark mark;
     const char* says;
-    const char* lines;
+    const char* lines = "";
 } kTrackerRows[] = {
     {kNoTracker, -1, kStop,
      "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack output (in "
-     "opentrack: Output \"freetrack 2.0 Enhanced\").",
-     ""},
+     "opentrack: Output \"freetrack 2.0 Enhanced\")."},
     {kNotAllowed, -1, kStop,
      "A tracker publishes FreeTrack data, but Windows does not let this program read it: run the tracker, the game "
-     "and the probe all as administrator or none.",
-     ""},
-    {kExited, -1, kStop, "Your tracker ended while the probe watched: its FreeTrack data is gone. Start it again.", ""},
+     "and the probe all as administrator or none."},
+    {kExited, -1, kStop, "Your tracker ended while the probe watched: its FreeTrack data is gone. Start it again."},
     {kNoPoses, -1, kStop,
      "The tracker's data is there, but no new head positions arrived: the tracker is paused or cannot see you (look "
-     "at its camera view); or no tracker runs and the game made this empty data.",
-     ""},
-    {kOnlyZeros, -1, kStop, "Your tracker sends every axis at zero: it is not tracking you. Start tracking in it.", ""},
+     "at its camera view); or no tracker runs and the game made this empty data."},
+    {kOnlyZeros, -1, kStop, "Your tracker sends every axis at zero: it is not tracking you. Start tracking in it."},
     {kHeldStill, -1, kFix,
      "Your tracker tracks you, but both yaws stayed at zero, within its dead zone. Turn your head left and right "
-     "while the probe watches.",
-     ""},
+     "while the probe watches."},
     {kRawZero, 1, kOk,
-     "Your tracker leaves the raw yaw at zero; headview follows the processed yaw (headviewing_source=1): fine.", ""},
+     "Your tracker leaves the raw yaw at zero; headview follows the processed yaw (headviewing_source=1): fine."},
     {kRawZero, -1, kStop,
      "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Put "
      "this line under [Settings]:",
      "headviewing_source=1"},
-    {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches.",
-     ""},
-    {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker.", ""},
+    {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches."},
+    {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker."},
     {kRawShaky, 1, kOk,
-     "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your tracker's smoothing.",
-     ""},
+     "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your tracker's smoothing."},
     {kRawShaky, -1, kFix,
      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow the processed yaw, with "
      "your tracker's smoothing, put these lines under [Settings]:",
@@ -287,14 +281,14 @@ Findings JudgeIni(const IniFacts& ini)
         const Finding f = JudgeKey(ini, key);
         out.push_back(f.mark == kOk ? Finding{kOk, ""} : f);
     }
-    const bool turns = ini.settings.enabled == 1 && JudgeHeading(ini.settings) == kFollows;
+    const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey]);
     out.push_back(
-        turns ? Finding{kOk, ""}
-        : ini.settings.enabled != 1
+        ini.settings.enabled != 1
             ? Finding{kStop,
                       "headview.ini turns the camera off (headviewing=" + ini.texts[kEnabledKey] + "). To turn it on:",
                       "headviewing=1"}
-            : DescribeHeading(ini.settings, ini.texts[kOffsetKey]));
+        : heading.mark == kOk ? Finding{kOk, ""}
+                              : heading);
     if (ini.settings.test == 1 && ini.present[kTestKey]) {
         out.push_back({kNote,
                        "headview reads headview.ini again on every frame (headviewing_test=1): fine while "
@@ -338,40 +332,32 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
     return Said(out);
 }
 
-Heading JudgeHeading(const Settings& settings)
-{
-    const float left = HeadingAt(settings, -kTestTurn, -kTestTurn), right = HeadingAt(settings, kTestTurn, kTestTurn);
-    return !isfinite(left) || !isfinite(right)     ? kNeverFinite
-           : left == right                         ? kFrozen
-           : fmax(fabs(left), fabs(right)) > 180.0 ? kSpinning
-                                                   : kFollows;
-}
-
 Finding DescribeHeading(const Settings& s, const std::string& offsetText)
 {
     const std::string offset = "headviewing_offset=" + offsetText;
-    switch (JudgeHeading(s)) {
-    case kNeverFinite:
+    const float left = HeadingAt(s, -kTestTurn, -kTestTurn), right = HeadingAt(s, kTestTurn, kTestTurn);
+    if (!isfinite(left) || !isfinite(right)) {
         return {kStop,
                 "The camera can never move: with " + offset + " and a gain of " + std::to_string(s.multiplier) +
                     " the heading is no usable angle, so headview sends none.",
                 "headviewing_offset=0.0"};
-    case kFrozen:
-        return s.multiplier == 0 ? Finding{kStop, "A gain of 0 holds the camera straight ahead, wherever you look.",
-                                           "headviewing_multiplier=39"}
-                                 : Finding{kStop,
-                                           "The camera would not follow your head: " + offset +
-                                               " is so large that a head turn is lost in it.",
-                                           "headviewing_offset=0.0"};
-    case kSpinning:
+    }
+    if (left == right && s.multiplier == 0) {
+        return {kStop, "A gain of 0 holds the camera straight ahead, wherever you look.", "headviewing_multiplier=39"};
+    }
+    if (left == right) {
+        return {kStop,
+                "The camera would not follow your head: " + offset + " is so large that a head turn is lost in it.",
+                "headviewing_offset=0.0"};
+    }
+    if (fmax(fabs(left), fabs(right)) > 180.0) {
         return {kStop, "A head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
                 fabs(s.offset) > kTestTurn ? "headviewing_offset=0.0"
                 : s.multiplier < 0         ? "headviewing_multiplier=-39"
                                            : "headviewing_multiplier=39"};
-    default:
-        return {kOk, "A head turn of 45 degrees turns the camera " +
-                         Plain(fabs(HeadingAt(s, kTestTurn, kTestTurn) - HeadingAt(s, 0.0, 0.0)), 0) + " degrees."};
     }
+    return {kOk, "A head turn of 45 degrees turns the camera " + Plain(fabs(right - HeadingAt(s, 0.0, 0.0)), 0) +
+                     " degrees."};
 }
 
 Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)

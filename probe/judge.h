@@ -21,9 +21,7 @@ Findings JudgeIni(const IniFacts& ini);
 Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder);
 
 // What the camera does for a head turn of 45 degrees (0.785, in radians as
-// the common trackers write the yaw) either way.
-enum Heading { kFollows, kFrozen, kSpinning, kNeverFinite };
-Heading JudgeHeading(const Settings& settings);
+// the common trackers write the yaw) either way: [ok] when it follows it.
 Finding DescribeHeading(const Settings& settings, const std::string& offsetText);
 
 enum Situation {

@@ -5,38 +5,22 @@
 #include "probe/edit.h"
 #include "settings/utf8.h"
 
-#include <vector>
-
 namespace {
-
-Findings Watch(const std::wstring& iniOption, int seconds)
-{
-    Facts facts = GatherSetUpFacts(iniOption);
-    WriteOut("Watching the tracker for " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
-             ": turn your head left and right.\n");
-    const Settings settings = JudgedSettings(facts);
-    facts.tracker =
-        WatchTracker(seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1, true);
-    facts.watched = true;
-    return JudgeAll(facts);
-}
 
 int Run(const Options& options)
 {
     const std::wstring ini = WideFromUtf8(options.ini);
-    switch (options.use) {
-    case Use::kHelp:
-        PrintUsage();
-        return 0;
-    case Use::kCentre:
-        return Report(RunCentre(ini));
-    case Use::kGain:
-        return Report(RunGain(ini, options.degrees));
-    case Use::kWatch:
-        return Report(Watch(ini, options.seconds));
-    default:
-        return 0;
+    if (options.use == Use::kCentre || options.use == Use::kGain) {
+        return Report(options.use == Use::kCentre ? RunCentre(ini) : RunGain(ini, options.degrees));
     }
+    Facts facts = GatherSetUpFacts(ini);
+    const Settings settings = JudgedSettings(facts);
+    WriteOut("Watching the tracker for " + std::to_string(options.seconds) +
+             (options.seconds == 1 ? " second" : " seconds") + ": turn your head left and right.\n");
+    facts.tracker =
+        WatchTracker(options.seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1, true);
+    facts.watched = true;
+    return Report(JudgeAll(facts));
 }
 
 // Started by a double-click, the window is the probe's own and closes when
@@ -56,7 +40,6 @@ int RunMenu()
     if (options.use == Use::kQuit) {
         return 0;
     }
-    options.seconds = kMenuWatchSeconds;
     const int code = Run(options);
     WriteOut("\nPress Enter to close this window.\n");
     ReadLine(&line);
@@ -66,26 +49,24 @@ int RunMenu()
 }  // namespace
 
 // The arguments in UTF-16, so that --ini may name a folder in any letters.
-int wmain(int argc, wchar_t** wideArgv)
+int wmain(int argc, wchar_t** argv)
 {
     TurnQuickEditOff();
     if (argc == 1 && ConsoleIsOwn()) {
         return RunMenu();
     }
     std::vector<std::string> arguments;
-    std::vector<const char*> argv;
-    for (int i = 0; i < argc; ++i) {
-        arguments.push_back(Utf8FromWide(wideArgv[i]));
-    }
-    for (const std::string& argument : arguments) {
-        argv.push_back(argument.c_str());
+    for (int i = 1; i < argc; ++i) {
+        arguments.push_back(Utf8FromWide(argv[i]));
     }
     Options options;
     std::string error;
-    if (!ParseOptions(argc, argv.data(), &options, &error)) {
+    if (!ParseOptions(arguments, &options, &error)) {
         WriteOut("headview-probe: " + error + "\n\n");
+    }
+    if (!error.empty() || options.use == Use::kHelp) {
         PrintUsage();
-        return 2;
+        return error.empty() ? 0 : 2;
     }
     return Run(options);
 }

@@ -2,39 +2,19 @@
 
 #include <stdlib.h>
 
-namespace {
-
-// A number within [low, high], whole when `whole`.
-bool ParseNumber(const std::string& text, double low, double high, bool whole, double* value)
+bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error)
 {
-    char* end = nullptr;
-    *value = strtod(text.c_str(), &end);
-    return !text.empty() && *end == '\0' && *value >= low && *value <= high &&
-           (!whole || *value == static_cast<int>(*value));
-}
-
-const char* NameOf(Use use)
-{
-    return use == Use::kCentre ? "--centre" : use == Use::kGain ? "--gain" : "the watch (--seconds)";
-}
-
-}  // namespace
-
-bool ParseOptions(int argc, const char* const* argv, Options* options, std::string* error)
-{
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (arg == "-h" || arg == "--help" || arg == "/?") {
-            options->use = Use::kHelp;
-            return true;
-        }
+    for (const std::string& arg : arguments) {
+        options->use = arg == "-h" || arg == "--help" || arg == "/?" ? Use::kHelp : options->use;
     }
     Use chosen = Use::kNone;
-    for (int i = 1; i < argc && error->empty(); ++i) {
-        const std::string arg = argv[i];
+    for (size_t i = 0; i < arguments.size() && options->use != Use::kHelp && error->empty(); ++i) {
+        const std::string& arg = arguments[i];
         const bool takesValue = arg == "--gain" || arg == "--seconds" || arg == "--ini";
-        const std::string value = takesValue && i + 1 < argc ? argv[++i] : "";
-        double number = 0.0;
+        const std::string value = takesValue && i + 1 < arguments.size() ? arguments[++i] : "";
+        char* end = nullptr;
+        const double number = strtod(value.c_str(), &end);
+        const bool numeric = !value.empty() && *end == '\0';
         Use use = Use::kNone;
         if (takesValue && value.empty()) {
             *error = arg + ": give its value after it, as in " +
@@ -43,26 +23,30 @@ bool ParseOptions(int argc, const char* const* argv, Options* options, std::stri
                                            : "--ini C:\\Games\\headview.ini");
         } else if (arg == "--centre" || arg == "--center") {
             use = Use::kCentre;
+        } else if (arg == "--gain" && (!numeric || number < 1 || number > 360)) {
+            *error = arg + " " + value + ": DEGREES is 1 to 360";
         } else if (arg == "--gain") {
-            use = ParseNumber(value, 1, 360, false, &number) ? Use::kGain : Use::kNone;
-            *error = use == Use::kNone ? arg + " " + value + ": DEGREES is 1 to 360" : "";
+            use = Use::kGain;
             options->degrees = number;
+        } else if (arg == "--seconds" &&
+                   (!numeric || number < 1 || number > 600 || number != static_cast<int>(number))) {
+            *error = arg + " " + value + ": N is a whole number from 1 to 600";
         } else if (arg == "--seconds") {
-            use = ParseNumber(value, 1, 600, true, &number) ? Use::kWatch : Use::kNone;
-            *error = use == Use::kNone ? arg + " " + value + ": N is a whole number from 1 to 600" : "";
+            use = Use::kWatch;
             options->seconds = static_cast<int>(number);
         } else if (arg == "--ini") {
             options->ini = value;
         } else {
             *error = arg + ": not an option of headview-probe";
         }
+        const char* const names[] = {"the watch (--seconds)", "--centre", "--gain"};
         if (use != Use::kNone && chosen != Use::kNone && use != chosen) {
-            *error =
-                std::string(NameOf(chosen)) + " and " + NameOf(use) + ": choose one of the watch, --centre and --gain";
+            *error = std::string(names[static_cast<int>(chosen)]) + " and " + names[static_cast<int>(use)] +
+                     ": choose one of the watch, --centre and --gain";
         }
         chosen = use != Use::kNone ? use : chosen;
     }
-    options->use = chosen != Use::kNone ? chosen : Use::kWatch;
+    options->use = options->use == Use::kHelp ? Use::kHelp : chosen != Use::kNone ? chosen : Use::kWatch;
     return error->empty();
 }
 
@@ -106,9 +90,7 @@ void PrintMenu()
 {
     WriteOut(
         "headview-probe: start your head tracker first. Then choose:\n"
-        "  1  watch the tracker for " +
-        std::to_string(kMenuWatchSeconds) +
-        " seconds and say what to change\n"
+        "  1  watch the tracker for 10 seconds and say what to change\n"
         "  2  centre the view (look straight ahead)\n"
         "  3  set the gain: a look out of the side window turns the camera 90 degrees\n"
         "  4  quit\n"

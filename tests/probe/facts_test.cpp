@@ -299,11 +299,10 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         {{"--ini", ""}, Use::kWatch, "--ini: give its value after it, as in --ini C:\\Games\\headview.ini"},
     };
     for (const auto& row : rows) {
-        std::vector<const char*> argv = {"headview-probe"};
-        argv.insert(argv.end(), row.args.begin(), row.args.end());
         Options options;
         std::string error;
-        EXPECT_EQ(ParseOptions(static_cast<int>(argv.size()), argv.data(), &options, &error), row.error[0] == '\0');
+        EXPECT_EQ(ParseOptions(std::vector<std::string>(row.args.begin(), row.args.end()), &options, &error),
+                  row.error[0] == '\0');
         EXPECT_EQ(error, row.error);
         EXPECT_EQ(row.error[0] == '\0' ? options.use : Use::kWatch, row.use) << row.error;
     }
