@@ -291,3 +291,33 @@ TEST(Plain, NumbersWithoutExponents)
         EXPECT_EQ(Plain(row.value, row.decimals), row.text) << row.value;
     }
 }
+
+TEST(JudgeAll, WhatOnlyWinePlayersNeedOnlyUnderWine)
+{
+    const struct {
+        bool wine, logThere, trackerThere;
+        bool launchOption, prefix;
+    } rows[] = {
+        {true, false, true, true, false},   {false, false, true, false, false}, {true, true, false, false, true},
+        {false, true, false, false, false}, {true, true, true, false, false},
+    };
+    for (const auto& row : rows) {
+        Facts facts = WellSetUp();
+        facts.folder.wine = row.wine;
+        facts.log.setup = row.logThere ? kTrackerFound : kNoLog;
+        facts.tracker.region = row.trackerThere ? kOpen : kAbsent;
+        const std::string report = FormatReport(JudgeAll(facts));
+        const std::string what = std::string(row.wine ? "Wine" : "Windows") + (row.logThere ? "" : ", no log") +
+                                 (row.trackerThere ? "" : ", no tracker");
+        EXPECT_EQ(report.find("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") != std::string::npos, row.launchOption)
+            << what << "\n" << report;
+        EXPECT_EQ(report.find("protontricks-launch --appid <the") != std::string::npos, row.prefix)
+            << what << "\n" << report;
+    }
+    Facts loaderMissing = WellSetUp();
+    loaderMissing.folder.wine = true;
+    loaderMissing.folder.asiLoader = false;
+    loaderMissing.log.setup = kNoLog;
+    EXPECT_EQ(FormatReport(JudgeAll(loaderMissing)).find("WINEDLLOVERRIDES"), std::string::npos)
+        << "the loader is to be copied first";
+}
