@@ -161,32 +161,26 @@ const struct {
      kToProcessed},
 };
 
-// Where the camera points while the head looks straight ahead (the
-// tracker's centre key puts the processed yaw at zero there), following the
-// yaw set and following the other.
+// The two yaws compared by where the camera points while the head looks
+// straight ahead (the tracker's centre key puts the processed yaw at zero
+// there), following each, with the offset that is set.
 Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
 {
     const double bias = f.rawMinusProcessed / f.poses;
-    Settings other = s;
-    other.source = s.source == 1 ? 0 : 1;
-    const double now = HeadingAt(s, 0.0, bias), then = HeadingAt(other, 0.0, bias);
-    const bool apart = fabs(bias) * kDegreesPerRadian > kCentredDegrees, processed = s.source == 1;
-    const char* const yaws[] = {" following the raw yaw", " following the processed yaw"};
-    std::string says =
-        apart ? "The raw yaw sits " + Plain(fabs(bias) * kDegreesPerRadian, 1) + " degrees off the processed yaw."
-              : "Both yaws agree within 2 degrees and are steady.";
-    if (fabs(now) <= kCentredDegrees) {
-        return {kOk, says + (apart ? " headview looks ahead" + std::string(yaws[processed]) + ", as now."
-                                   : " Either headviewing_source works.")};
+    Settings followRaw = s, followProcessed = s;
+    followRaw.source = 0;
+    followProcessed.source = 1;
+    const double raw = HeadingAt(followRaw, 0.0, bias), processed = HeadingAt(followProcessed, 0.0, bias);
+    if (fabs(bias) * kDegreesPerRadian <= kCentredDegrees) {
+        return {kOk, "Both yaws agree within 2 degrees and are steady: either headviewing_source works."};
     }
-    says += " Looking straight ahead, the camera turns " + Plain(now, 1) + " degrees" + yaws[processed] +
-            ", as now, and " + Plain(then, 1) + " degrees" + yaws[!processed] + ".";
-    if (processed) {
-        return {kNote,
-                says +
-                    " headviewing_offset turns the view off centre, although your tracker's centre key "
-                    "centres the processed yaw. For a centred view:",
-                "headviewing_offset=0.0"};
+    const std::string says = "The raw yaw sits " + Plain(fabs(bias) * kDegreesPerRadian, 1) +
+                             " degrees off the processed yaw: looking straight ahead, the camera turns " +
+                             Plain(processed, 1) + " degrees following the processed yaw and " + Plain(raw, 1) +
+                             " degrees following the raw yaw, which headview " +
+                             (s.source == 1 ? "does not follow." : "follows.");
+    if (s.source == 1 || fabs(raw) <= kCentredDegrees) {
+        return {kNote, says};
     }
     return {kFix,
             says +
@@ -289,6 +283,14 @@ Findings JudgeIni(const IniFacts& ini)
                       "headviewing=1"}
         : heading.mark == kOk ? Finding{kOk, ""}
                               : heading);
+    const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
+    if (ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees) {
+        out.push_back({kNote,
+                       "headviewing_offset=" + ini.texts[kOffsetKey] + " turns the view " + Plain(offCentre, 1) +
+                           " degrees off centre, although headview follows the processed yaw, which your "
+                           "tracker's centre key centres. For a centred view:",
+                       "headviewing_offset=0.0"});
+    }
     if (ini.settings.test == 1 && ini.present[kTestKey]) {
         out.push_back({kNote,
                        "headview reads headview.ini again on every frame (headviewing_test=1): fine while "

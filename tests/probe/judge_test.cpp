@@ -65,8 +65,9 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
     const struct {
         const char* what;
         std::function<void(Facts*)> change;
-        const char* first;  // the report's first line, or its start
-        int toFix;          // findings marked [stop] or [fix]
+        const char* first;      // the report's first line, or its start
+        int toFix;              // findings marked [stop] or [fix]
+        const char* also = "";  // words that stand in it too
     } rows[] = {
         {"all well", [](Facts*) {}, "[ok]   The game's folder: C:\\Games\\V\\", 0},
         {"started elsewhere: its own folder checked",
@@ -126,14 +127,23 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          [](Facts* f) {
              f->tracker = Swept(6.9, true);
              f->ini.settings.offset = static_cast<float>(-6.9 / kDegreesPerRadian);
+             f->ini.texts[kOffsetKey] = "-0.12";
          },
-         "[note] The raw yaw sits 6.9 degrees off the processed yaw. Looking straight\n", 0},
+         "[note] headviewing_offset=-0.12 turns the view -6.9 degrees off centre, although\n", 0,
+         "[note] The raw yaw sits 6.9 degrees off the processed yaw: looking straight\n       ahead, the camera "
+         "turns -6.9 degrees following the processed yaw and 0.0\n"},
         {"raw 6.9 degrees off, steering by the raw yaw",
          [](Facts* f) {
              f->tracker = Swept(6.9, true);
              f->ini.settings.source = 0;
          },
-         "[fix]  The raw yaw sits 6.9 degrees off the processed yaw. Looking straight\n", 1},
+         "[fix]  The raw yaw sits 6.9 degrees off the processed yaw: looking straight\n", 1},
+        {"an offset beside the processed yaw",
+         [](Facts* f) {
+             f->ini.settings.offset = 0.2f;
+             f->ini.texts[kOffsetKey] = "0.2";
+         },
+         "[note] headviewing_offset=0.2 turns the view 11.4 degrees off centre, although\n", 0},
         {"raw 1.9 degrees off", [](Facts* f) { f->tracker = Swept(1.9, true); }, "[ok]   The game's folder", 0},
         {"the raw yaw never filled, steering by it",
          [](Facts* f) {
@@ -164,6 +174,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         const Findings found = JudgeAll(facts);
         const std::string report = FormatReport(found);
         EXPECT_EQ(report.rfind(row.first, 0), 0u) << row.what << "\n" << report;
+        EXPECT_NE(report.find(row.also), std::string::npos) << row.what << "\n" << report;
         int toFix = 0;
         for (const Finding& f : found) {
             toFix += f.mark == kStop || f.mark == kFix ? 1 : 0;
@@ -310,9 +321,10 @@ TEST(JudgeAll, WhatOnlyWinePlayersNeedOnlyUnderWine)
         const std::string what = std::string(row.wine ? "Wine" : "Windows") + (row.logThere ? "" : ", no log") +
                                  (row.trackerThere ? "" : ", no tracker");
         EXPECT_EQ(report.find("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") != std::string::npos, row.launchOption)
-            << what << "\n" << report;
-        EXPECT_EQ(report.find("protontricks-launch --appid <the") != std::string::npos, row.prefix)
-            << what << "\n" << report;
+            << what << "\n"
+            << report;
+        EXPECT_EQ(report.find("protontricks-launch --appid <the") != std::string::npos, row.prefix) << what << "\n"
+                                                                                                    << report;
     }
     Facts loaderMissing = WellSetUp();
     loaderMissing.folder.wine = true;
