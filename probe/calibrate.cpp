@@ -2,7 +2,6 @@
 // head and written, the run's findings returned as the watch's are.
 #include "probe/console.h"
 #include "probe/edit.h"
-#include "settings/utf8.h"
 
 #include <math.h>
 #include <stdio.h>
@@ -13,98 +12,111 @@ constexpr double kStillRadians = 2.0 / kDegreesPerRadian;  // a hold that spread
 
 struct Session {
     std::wstring iniOption;
-    Facts facts;
-    Findings findings;
+    Facts facts;        // with the tracker's, once it gave a [stop]
+    Findings findings;  // of the measuring and the writing
 };
 
-// False, with the findings saying why, when there is nothing to write to
-// that headview reads, or no tracker; never a folder that is not the game's.
+// The facts' findings and the session's; "Nothing was written." unless `written`.
+Findings Close(Session* s, bool written)
+{
+    Findings all = JudgeAll(s->facts);
+    all.insert(all.end(), s->findings.begin(), s->findings.end());
+    if (!written) {
+        all.push_back({kNote, "Nothing was written.", "",
+                       s->facts.folder.judged.empty() || !s->facts.ini.exists || s->facts.ini.isFolder ||
+                           s->facts.ini.tooLong || s->facts.ini.readOnly});
+    }
+    return all;
+}
+
+// False when there is no file headview reads to write to, or no tracker;
+// never a folder that is not the game's.
 bool Prepare(const std::wstring& iniOption, Session* s)
 {
     s->iniOption = iniOption;
     s->facts = GatherSetUpFacts(iniOption);
-    s->findings = JudgeAll(s->facts);
     const IniFacts& ini = s->facts.ini;
-    const bool there = !s->facts.folder.judged.empty() && ini.exists && !ini.isFolder && !ini.tooLong;
-    if (!there || ini.readOnly) {  // the findings say why, but of a read-only file
-        s->findings.push_back({ini.readOnly ? kFix : kNote,
-                               "Nothing was written" + (there ? " to headview.ini: " + WhyNotEditable(ini) : "") + ".",
-                               "", true});
-        return false;
+    if (ini.readOnly) {
+        s->findings.push_back({kFix, "headview-probe cannot change headview.ini: " + WhyNotEditable(ini) + "."});
+    }
+    if (s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong || ini.readOnly) {
+        return false;  // the findings say why
     }
     const FTPose* view = nullptr;
-    TrackerFacts tracker = {};
-    tracker.region = OpenTrackerView(&view);
+    s->facts.tracker.region = OpenTrackerView(&view);
+    s->facts.watched = view == nullptr;
     CloseTrackerView(&view);
-    if (tracker.region != kOpen) {
-        const Findings found = JudgeTracker(tracker, ini.settings, s->facts.folder.wine);
-        s->findings.insert(s->findings.end(), found.begin(), found.end());
-        s->findings.push_back({kNote, "Nothing was written."});
-    }
-    return tracker.region == kOpen;
+    return !s->facts.watched;
 }
 
 // After Enter, the mean over a one-second hold of the yaw headview follows;
 // false, with a finding saying why, when it measured nothing.
-bool Measure(Session* s, const char* request, double* yaw)
+bool Measure(Session* s, const char* request, double* yaw, TrackerFacts* hold)
 {
     WriteOut(std::string(request) + "\nPress Enter when ready.\n");
     std::string line;
-    const Settings& settings = s->facts.ini.settings;
     if (!ReadLine(&line)) {
-        s->findings.push_back({kFix, "No answer. Nothing was written."});
+        s->findings.push_back({kFix, "No answer."});
         return false;
     }
-    const TrackerFacts hold = WatchTracker(1.0, settings, false, false);
-    for (const Finding& f : JudgeTracker(hold, settings, false)) {
+    const Settings& settings = s->facts.ini.settings;
+    *hold = WatchTracker(1.0, settings, false, false);
+    for (const Finding& f : JudgeTracker(*hold, settings, s->facts.folder.wine)) {
         if (f.mark == kStop) {
-            s->findings.insert(s->findings.end(), {f, {kNote, "Nothing was written."}});
+            s->facts.tracker = *hold;
+            s->facts.watched = true;
             return false;
         }
     }
-    const YawStats& stats = SteeringYaw(hold, settings.source);
+    const YawStats& stats = SteeringYaw(*hold, settings.source);
     *yaw = MeanYaw(stats);
-    const bool usable = isfinite(*yaw) && fabs(*yaw) < 1000.0, still = YawSpread(stats) <= kStillRadians;
-    if (!usable || !still) {
-        s->findings.push_back({kFix, !usable ? "The tracker's yaw is no usable angle: restart the tracker. Nothing "
-                                               "was written."
-                                             : "Your head moved by " + Plain(YawSpread(stats) * kDegreesPerRadian, 1) +
-                                                   " degrees during that second. Hold still and run this again. "
-                                                   "Nothing was written."});
+    if (!isfinite(*yaw) || fabs(*yaw) > 1000.0) {
+        s->findings.push_back({kFix, "The tracker's yaw is no usable angle: restart the tracker."});
+    } else if (YawSpread(stats) > kStillRadians) {
+        s->findings.push_back({kFix, "Your head moved by " + Plain(YawSpread(stats) * kDegreesPerRadian, 1) +
+                                         " degrees during that second. Hold still and run this again."});
     }
-    return usable && still;
+    return isfinite(*yaw) && fabs(*yaw) <= 1000.0 && YawSpread(stats) <= kStillRadians;
 }
 
 // Writes key=value when `changed` follows the head; the findings are then
 // those of the file as it is after.
 Findings Write(Session* s, const Settings& changed, SettingKey key, const std::string& value)
 {
+    const IniFacts& ini = s->facts.ini;
     const std::string line = std::string(kSettingKeys[key]) + "=" + value;
-    const std::string offset = key == kOffsetKey ? value : s->facts.ini.texts[kOffsetKey];
-    std::string error = WhyNotEditable(s->facts.ini);
+    std::string error = WhyNotEditable(ini);
+    const Finding heading = DescribeHeading(changed, key == kOffsetKey ? value : ini.texts[kOffsetKey],
+                                            key == kMultiplierKey ? value : ini.texts[kMultiplierKey]);
     bool leftover = false;
-    const Finding heading = DescribeHeading(changed, offset);
     if (heading.mark != kOk) {
-        s->findings.push_back({kFix, "With the value measured: " + heading.says + " Nothing was written."});
-    } else if (!error.empty() || !WriteIniValue(s->facts.ini.path, key, value, &leftover, &error)) {
         s->findings.push_back(
-            {kFix,
-             "headview-probe could not change headview.ini safely: " + error +
-                 ". It is left as it was. To make the change by hand, put this line under [Settings]:",
-             line, true});
-    } else {
-        s->findings = JudgeAll(GatherSetUpFacts(s->iniOption));
-        s->findings.push_back(
-            {kOk,
-             (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
-                 std::string("Written to ") + Utf8FromWide(s->facts.ini.path) +
-                 (changed.test == 1 ? ", and headview reads it at once (headviewing_test=1):"
-                                    : "; headview reads headview.ini when the game starts (headviewing_test=0), so "
-                                      "start the game again for the change to count:"),
-             line});
+            {kFix, "With the value measured, " + line + ": " + heading.says +
+                       (key == kMultiplierKey ? " Turn your head further, or ask for fewer degrees." : "")});
+        return Close(s, false);
     }
-    return s->findings;
+    if (!error.empty() || !WriteIniValue(ini.path, key, value, &leftover, &error)) {
+        s->findings.push_back({kFix,
+                               "headview-probe could not change headview.ini safely: " + error +
+                                   ". It is left as it was. To make the change by hand, put this line under "
+                                   "[Settings]:",
+                               line, true});
+        return Close(s, false);
+    }
+    Session after = {s->iniOption, GatherSetUpFacts(s->iniOption), s->findings};
+    after.findings.push_back(
+        {kOk, (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
+                  std::string("Written to ") + Path(ini.path) + ": " + line +
+                  (ini.markBeforeSection ? ", and a line end after the UTF-8 mark before its first section line, so "
+                                           "that Windows' reader sees the section."
+                                         : ".") +
+                  (changed.test == 1 ? " headview reads it at once (headviewing_test=1)."
+                                     : " headview reads headview.ini when the game starts (headviewing_test=0): start "
+                                       "the game again for the change to count.")});
+    return Close(&after, true);
 }
+
+const char* const kLookAhead = "Look straight ahead at the screen and hold still for a second.";
 
 }  // namespace
 
@@ -112,19 +124,26 @@ Findings RunCentre(const std::wstring& iniOption)
 {
     Session s = {};
     double yaw = 0.0;
-    if (!Prepare(iniOption, &s) ||
-        !Measure(&s, "Look straight ahead at the screen and hold still for a second.", &yaw)) {
-        return s.findings;
+    TrackerFacts hold = {};
+    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &yaw, &hold)) {
+        return Close(&s, false);
     }
     Settings changed = s.facts.ini.settings;
     if (changed.source == 1) {  // the tracker's centre key centres this yaw; an offset would fight it
         const bool centred = fabs(yaw) <= kStillRadians;
         s.findings.push_back(
-            {centred ? kOk : kFix, "Straight ahead the processed yaw reads " + Plain(yaw * kDegreesPerRadian, 2) +
+            {centred ? kOk : kFix, "Straight ahead the processed yaw reads " + Plain(yaw * kDegreesPerRadian, 1) +
                                        " degrees. headview follows it (headviewing_source=1), so --centre writes no "
                                        "offset: your tracker's centre key centres the view" +
                                        (centred ? "." : ". Press it while you look straight ahead.")});
-        return s.findings;
+        return Close(&s, true);
+    }
+    if (RawYawShakes(hold)) {
+        s.findings.push_back({kNote,
+                              "The raw yaw shook during that second where the processed yaw did not: headview "
+                              "follows the shake. To follow the processed yaw, with your tracker's smoothing, "
+                              "put these lines under [Settings] instead:",
+                              "headviewing_source=1\nheadviewing_offset=0.0"});
     }
     char offset[64];  // rounded to 0.0001, far below what an eye can see
     snprintf(offset, sizeof offset, "%.4f", round(-yaw * 10000.0) / 10000.0 + 0.0);
@@ -138,20 +157,19 @@ Findings RunGain(const std::wstring& iniOption, double degrees)
 {
     Session s = {};
     double ahead = 0.0, side = 0.0;
-    if (!Prepare(iniOption, &s) ||
-        !Measure(&s, "Look straight ahead at the screen and hold still for a second.", &ahead) ||
+    TrackerFacts hold = {};
+    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &ahead, &hold) ||
         !Measure(&s,
-                 "Now turn your head to the left as far as you would to look out of the side window, and hold "
+                 "Now turn your head to the left as far as you would to look out of the side\nwindow, and hold "
                  "it there.",
-                 &side)) {
-        return s.findings;
+                 &side, &hold)) {
+        return Close(&s, false);
     }
     const double turn = fabs(side - ahead);
     if (turn < 3.0 / kDegreesPerRadian) {
         s.findings.push_back({kFix, "Your head turned only " + Plain(turn * kDegreesPerRadian, 1) +
-                                        " degrees: too little to measure. Turn further and run this again. Nothing "
-                                        "was written."});
-        return s.findings;
+                                        " degrees: too little to measure. Turn further and run this again."});
+        return Close(&s, false);
     }
     // The sign of the present gain decides which way the camera turns.
     const double magnitude = fmin(fmax(round(degrees / turn), 1.0), 2147483647.0);

@@ -15,6 +15,7 @@ constexpr double kDegreesPerRadian = 57.29577951308232;
 // probe's own; with --ini, that file's folder alone.
 struct FolderFacts {
     std::wstring startedIn, own, judged;  // each with its trailing backslash
+    bool fromIni;                         // startedIn is --ini's folder
     bool plugin, scriptHook, asiLoader;
     bool leftover;  // headview.ini.probe-new, left by a probe that was stopped
     bool wine;      // Wine or Proton runs the probe, and so the game beside it
@@ -32,9 +33,11 @@ struct IniFacts {
     Settings settings;
     // From the bytes, only to explain a key the reader did not return.
     Encoding encoding;
-    bool noSection, markBeforeSection;  // no [Settings] line; a UTF-8 mark right before it
+    bool noSection, markBeforeSection;  // no [Settings] line; a UTF-8 mark right before the first section line
     std::string oddHeader;              // a [Settings] line with more after its first "]"
-    std::string misplaced[kSettingKeyCount], under[kSettingKeyCount];  // the key's line elsewhere, its section line
+    // A line of the key the reader does not take (outside the first [Settings],
+    // or after the key's first line there), and the section line it stands under.
+    std::string misplaced[kSettingKeyCount], under[kSettingKeyCount];
     std::string nearMiss[kSettingKeyCount];  // a line under [Settings] whose name nearly is the key's
 };
 
@@ -98,7 +101,7 @@ struct CounterTrack {
 };
 int64_t TrackCounter(CounterTrack* track, int32_t counter);
 // Still spells of the counter, proven by two readings that saw the same
-// counter; from 0.1 s on they are stalls, left out of the sending time.
+// counter; from 1 s on they are stalls, left out of the sending time.
 struct StallClock {
     bool started;
     double stillSince, lastReading, longest, stalled;

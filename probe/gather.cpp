@@ -53,26 +53,28 @@ void Explain(const IniText& text, IniFacts* ini)
     ini->encoding = text.encoding;
     ini->noSection = true;
     std::string header;
+    bool seen[kSettingKeyCount] = {};  // a line of the key under the first [Settings], the one the reader takes
     for (const IniLine& line : SplitIni(text)) {
         const std::string shown = TextOf(text, line);
         if (line.header && line.settings > 0) {
             ini->noSection = false;
-            ini->markBeforeSection |= MarkLength(text) == 3 && line.start == 3;
             ini->oddHeader = line.odd && ini->oddHeader.empty() ? shown : ini->oddHeader;
         }
+        ini->markBeforeSection |= line.header && MarkLength(text) == 3 && line.start == 3;
         header = line.header ? shown : header;
-        for (int key = 0; key < kSettingKeyCount; ++key) {
-            if (ini->present[key] || line.header) {
-                continue;
-            }
+        for (int key = 0; key < kSettingKeyCount && !line.header; ++key) {
             const bool named = SameName(line.name, kSettingKeys[key]);
-            if (named && line.settings != 1) {
+            // Not read: outside the first [Settings] (another section's own keys aside, when the key is
+            // read), or after the key's first line there.
+            const bool elsewhere = line.settings == 0 || line.settings > 1 || (line.settings < 0 && !ini->present[key]);
+            if (named && (elsewhere || (line.settings == 1 && seen[key])) && ini->misplaced[key].empty()) {
                 ini->misplaced[key] = shown;
                 ini->under[key] = header;
-            } else if (!named && line.settings == 1 &&
-                       Distance(std::string(line.name.begin(), line.name.end()), kSettingKeys[key]) <= 2) {
+            } else if (!named && !ini->present[key] && line.settings == 1 &&
+                       Distance(std::string(line.name.begin(), line.name.end()), kSettingKeys[key]) <= 3) {
                 ini->nearMiss[key] = shown;
             }
+            seen[key] = seen[key] || (named && line.settings == 1);
         }
     }
 }
@@ -90,6 +92,7 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
     wchar_t own[MAX_PATH * 4];
     f.own = FolderOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH * 4)));
     f.startedIn = iniOption.empty() ? FullPath(L".\\") : FolderOf(FullPath(iniOption));
+    f.fromIni = !iniOption.empty();
     for (const std::wstring& folder : {f.startedIn, iniOption.empty() ? f.own : f.startedIn}) {
         const bool game = Exists(folder + L"ScriptHookV.dll") || Exists(folder + L"headview.asi");
         f.judged = f.judged.empty() && game ? folder : f.judged;

@@ -41,6 +41,9 @@ std::string Corrected(int key, std::string value)
     if (key == kOffsetKey && value.find(',') != std::string::npos) {
         value[value.find(',')] = '.';
     }
+    for (const char* off : {"off", "no", "false"}) {  // the camera meant to be off stays off
+        value = key == kEnabledKey && _stricmp(value.c_str(), off) == 0 ? "0" : value;
+    }
     return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
 }
 
@@ -66,32 +69,36 @@ std::string WhyNoKeys(const IniFacts& ini, std::string* cure)
                                        "reader ends a name at its last \"]\".";
 }
 
-Finding JudgeKey(const IniFacts& ini, int key)
+void JudgeKey(const IniFacts& ini, int key, Findings* out)
 {
     const std::string uses = std::string("headview uses ") + kFallbacks[key] +
                              (key == kSourceKey ? "" : " and logs an error line at each reading");
-    const std::string& nearby = ini.nearMiss[key];
-    if (ini.present[key]) {
-        return {Converts(key, ini.texts[key]) ? kOk : kFix,
-                "headview cannot read " + Line(key, ini.texts[key]) + ", so " + uses + ". Write it as:",
-                Corrected(key, ini.texts[key])};
+    const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
+    if (!misplaced.empty() && ini.present[key]) {
+        out->push_back({kFix, "The line " + misplaced + " is not read: headview takes " + Line(key, text) +
+                                  " from the first [Settings] and reads no other line of that key. Delete the line "
+                                  "you do not mean."});
+    } else if (!misplaced.empty()) {
+        out->push_back({kFix,
+                        "The line " + misplaced + " stands " +
+                            (ini.under[key].empty() ? "above every section" : "under " + ini.under[key]) +
+                            ", where headview does not read it, so " + uses +
+                            ". Move it below the first [Settings] line:",
+                        misplaced});
     }
-    if (!ini.misplaced[key].empty()) {
-        return {kFix,
-                "The line " + ini.misplaced[key] + " stands " +
-                    (ini.under[key].empty() ? "above every section" : "under " + ini.under[key]) +
-                    ", and headview reads only the first [Settings], so " + uses + ". Move it there:",
-                ini.misplaced[key]};
+    if (ini.present[key] && !Converts(key, text)) {
+        out->push_back({kFix, "headview cannot read " + Line(key, text) + ", so " + uses + ". Write it as:",
+                        Corrected(key, text)});
+    } else if (!ini.present[key] && misplaced.empty() && !text.empty()) {
+        out->push_back(
+            {kFix, "The line " + text + " looks like " + kSettingKeys[key] + " misspelt, so " + uses + ". Write it as:",
+             Corrected(key, text.find('=') == std::string::npos ? "" : text.substr(text.find('=') + 1))});
+    } else if (!ini.present[key] && misplaced.empty() && key != kSourceKey) {  // no source: read as always
+        out->push_back({kFix,
+                        "headview.ini has no " + std::string(kSettingKeys[key]) + " under [Settings], so " + uses +
+                            ". Add this line under [Settings]:",
+                        Line(key, kSuggested[key])});
     }
-    if (!nearby.empty()) {
-        return {kFix,
-                "The line " + nearby + " looks like " + kSettingKeys[key] + " misspelt, so " + uses + ". Write it as:",
-                Corrected(key, nearby.find('=') == std::string::npos ? "" : nearby.substr(nearby.find('=') + 1))};
-    }
-    return {key == kSourceKey ? kOk : kFix,  // a file without the source reads as files always did
-            "headview.ini has no " + std::string(kSettingKeys[key]) + " under [Settings], so " + uses +
-                ". Add this line under [Settings]:",
-            Line(key, kSuggested[key])};
 }
 
 float HeadingAt(const Settings& settings, double yaw, double rawYaw)
@@ -108,8 +115,9 @@ const struct {
     const char* says;
 } kLogRows[] = {
     {kNoLog, kFix,
-     "There is no headview.log: the game has not loaded headview.asi from this folder. Start the game once; if there "
-     "is still none, the ASI loader (dinput8.dll) did not load it, or the folder cannot be written to."},
+     "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start "
+     "the game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder "
+     "cannot be written to."},
     {kEmptyLog, kFix,
      "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
      "update ScriptHookV must be updated too; then start the game again."},
@@ -204,6 +212,13 @@ void Add(Findings* out, const Findings& more)
 
 }  // namespace
 
+std::string Path(const std::wstring& path)
+{
+    std::string text = Utf8FromWide(path);
+    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
+    return text;
+}
+
 std::string Plain(double value, int decimals)
 {
     char text[32] = "no usable number of";
@@ -215,26 +230,36 @@ std::string Plain(double value, int decimals)
 
 Findings JudgeFolder(const FolderFacts& f)
 {
-    const std::string folder = Utf8FromWide(f.judged), started = Utf8FromWide(f.startedIn);
+    const std::string folder = Path(f.judged), started = Path(f.startedIn);
+    const std::string runThere =
+        " Put headview-probe.exe in the game's folder, the one with the game's .exe and "
+        "ScriptHookV.dll, and run it from there.";
     if (f.judged.empty()) {
-        return {{kStop, (f.own != f.startedIn ? "Neither " + started + " nor " + Utf8FromWide(f.own) +
-                                                    " is the game's folder (neither holds ScriptHookV.dll or "
-                                                    "headview.asi)."
-                                              : started + " is not the game's folder (it holds neither "
-                                                          "ScriptHookV.dll nor headview.asi).") +
-                            " Put headview-probe.exe in the game's folder, the one with the game's .exe and "
-                            "ScriptHookV.dll, and run it from there."}};
+        return {{kStop, (f.fromIni ? started + ", the folder given with --ini, is not the game's folder (it holds "
+                                               "neither ScriptHookV.dll nor headview.asi): check that path."
+                         : f.own != f.startedIn ? "Neither " + started + " nor " + Path(f.own) +
+                                                      " is the game's folder: neither holds ScriptHookV.dll or "
+                                                      "headview.asi." +
+                                                      runThere
+                                                : started +
+                                                      " is not the game's folder: it holds neither "
+                                                      "ScriptHookV.dll nor headview.asi." +
+                                                      runThere)}};
     }
     return Said(
-        {{kOk, "The game's folder: " + folder},
+        {{kOk, f.scriptHook ? "The game's folder: " + folder : ""},
          {kNote, f.judged == f.startedIn ? ""
                                          : "headview-probe was started in " + started +
-                                               ", which is no game folder: it checked its own folder."},
+                                               ", which is not a game folder: it checked its own folder."},
+         {kStop, f.scriptHook ? ""
+                              : "ScriptHookV.dll is not in " + folder +
+                                    ". If that is the game's folder "
+                                    "(the one with the game's .exe), install ScriptHookV there; if not, put "
+                                    "headview-probe.exe in the game's folder and run it from there."},
          {kStop, f.plugin ? "" : "headview.asi is not in the game's folder: copy it there from the headview zip."},
-         {kStop, f.scriptHook ? "" : "ScriptHookV.dll is not in the game's folder: install ScriptHookV there."},
          {kStop, f.asiLoader ? ""
-                             : "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in the "
-                               "game's folder: copy it there from the ScriptHookV zip."},
+                             : "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in "
+                               "the game's folder: copy it there from the ScriptHookV zip."},
          {kNote, f.leftover ? "headview.ini.probe-new was left by a headview-probe that was stopped: the next "
                               "--centre or --gain removes it, or delete it."
                             : ""}});
@@ -242,7 +267,7 @@ Findings JudgeFolder(const FolderFacts& f)
 
 Findings JudgeIni(const IniFacts& ini)
 {
-    const std::string path = Utf8FromWide(ini.path);
+    const std::string path = Path(ini.path);
     if (ini.tooLong || !ini.exists || ini.isFolder) {
         return {{ini.isFolder ? kFix : kStop,
                  ini.tooLong ? path + " is " + std::to_string(ini.path.size()) +
@@ -267,22 +292,23 @@ Findings JudgeIni(const IniFacts& ini)
     }
     if (!why.empty()) {
         out.push_back({kFix,
-                       why + " So headview reads none of its keys and uses 1, 1, 23 and 0.0." +
+                       why +
+                           " So headview reads none of its keys and takes headviewing=1, headviewing_test=1, "
+                           "headviewing_multiplier=23 (thirty-five) and headviewing_offset=0.0." +
                            (ini.noSection ? " Copy it again from the headview zip, or put these lines in it:" : ""),
                        ini.noSection ? all : ""});
     }
     for (int key = 0; key < kSettingKeyCount && why.empty(); ++key) {
-        const Finding f = JudgeKey(ini, key);
-        out.push_back(f.mark == kOk ? Finding{kOk, ""} : f);
+        JudgeKey(ini, key, &out);
     }
-    const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey]);
+    const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey], ini.texts[kMultiplierKey]);
     out.push_back(
         ini.settings.enabled != 1
             ? Finding{kStop,
                       "headview.ini turns the camera off (headviewing=" + ini.texts[kEnabledKey] + "). To turn it on:",
                       "headviewing=1"}
         : heading.mark == kOk ? Finding{kOk, ""}
-                              : heading);
+                              : Finding{kStop, heading.says + " Put this line under [Settings]:", heading.lines});
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
     if (ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees) {
         out.push_back({kNote,
@@ -316,7 +342,7 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
     }
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
-        keysRead = keysRead && JudgeKey(ini, key).mark == kOk;
+        keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);
     }
     out.push_back({kNote, log.badKeys > 0 && keysRead ? "headview.log: when the game last ran, headview could not "
                                                         "read a key of headview.ini. It reads well now: start the "
@@ -330,43 +356,61 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
                                                     : "headview.log is " + Plain(log.bytes / 1048576.0, 1) +
                                                           " MB, most of it the line \"" + log.repeated +
                                                           "\", written on every frame of a game run. You may delete "
-                                                          "headview.log: headview starts a new one."});
+                                                          "headview.log: headview starts a new one when the game "
+                                                          "next starts."});
     return Said(out);
 }
 
-Finding DescribeHeading(const Settings& s, const std::string& offsetText)
+Finding DescribeHeading(const Settings& s, const std::string& offsetText, const std::string& gainText)
 {
-    const std::string offset = "headviewing_offset=" + offsetText;
+    const std::string offset = "headviewing_offset=" + offsetText, gain = "headviewing_multiplier=" + gainText;
     const float left = HeadingAt(s, -kTestTurn, -kTestTurn), right = HeadingAt(s, kTestTurn, kTestTurn);
+    const float ahead = HeadingAt(s, 0.0, 0.0);
     if (!isfinite(left) || !isfinite(right)) {
         return {kStop,
-                "The camera can never move: with " + offset + " and a gain of " + std::to_string(s.multiplier) +
+                "The camera can never move: with " + offset + " and " + gain +
                     " the heading is no usable angle, so headview sends none.",
                 "headviewing_offset=0.0"};
     }
-    if (left == right && s.multiplier == 0) {
-        return {kStop, "A gain of 0 holds the camera straight ahead, wherever you look.", "headviewing_multiplier=39"};
-    }
     if (left == right) {
+        return s.multiplier == 0 ? Finding{kStop,
+                                           "A gain of 0 holds the camera straight ahead, wherever you look."
+                                           "headviewing_multiplier=39"}
+                                 : Finding{kStop,
+                                           "The camera would not follow your head: " + offset +
+                                               " is so large that a head turn is lost in it.",
+                                           "headviewing_offset=0.0"};
+    }
+    if (fabs(s.offset) > kTestTurn && fmax(fabs(left), fabs(right)) > 180.0) {
         return {kStop,
-                "The camera would not follow your head: " + offset + " is so large that a head turn is lost in it.",
+                offset + " turns the camera " + Plain(ahead, 0) +
+                    " degrees while you look straight ahead, "
+                    "and a head turn past 180: it would spin round. The offset is in the tracker's unit, "
+                    "radians for the common trackers.",
                 "headviewing_offset=0.0"};
     }
     if (fmax(fabs(left), fabs(right)) > 180.0) {
-        return {kStop, "A head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
-                fabs(s.offset) > kTestTurn ? "headviewing_offset=0.0"
-                : s.multiplier < 0         ? "headviewing_multiplier=-39"
-                                           : "headviewing_multiplier=39"};
+        return {kStop,
+                "With " + gain +
+                    " a head turn of 45 degrees would turn the camera past 180 degrees: it would "
+                    "spin round.",
+                s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39"};
     }
-    return {kOk, "A head turn of 45 degrees turns the camera " + Plain(fabs(right - HeadingAt(s, 0.0, 0.0)), 0) +
-                     " degrees."};
+    const bool decimalLooking = gainText.find_first_not_of("0123456789") == std::string::npos && s.multiplier >= 16;
+    return {kOk, "A head turn of 45 degrees turns the camera " + Plain(fabs(right - ahead), 0) + " degrees" +
+                     (decimalLooking ? " (" + gain + " is base 16: " + std::to_string(s.multiplier) + ")." : ".")};
+}
+
+bool RawYawShakes(const TrackerFacts& f)
+{
+    return YawJitter(f.raw) > kShakyRadians && YawJitter(f.raw) > 2.0 * YawJitter(f.processed);
 }
 
 Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
 {
     const bool yawsZero = f.rawAlwaysZero && f.processedAlwaysZero;
     const bool notMoved = YawSpread(f.processed) < kMovedRadians && YawSpread(f.raw) < kMovedRadians;
-    const bool shaky = YawJitter(f.raw) > kShakyRadians && YawJitter(f.raw) > 2.0 * YawJitter(f.processed);
+    const bool shaky = RawYawShakes(f);
     // A raw yaw left at zero cannot steer, moved or not.
     return f.region == kAbsent                                      ? kNoTracker
            : f.region == kDenied                                    ? kNotAllowed
@@ -433,7 +477,7 @@ Findings JudgeAll(const Facts& f)
         turns = turns && finding.mark != kStop;
     }
     if (turns) {
-        out.push_back(DescribeHeading(f.ini.settings, f.ini.texts[kOffsetKey]));
+        out.push_back(DescribeHeading(f.ini.settings, f.ini.texts[kOffsetKey], f.ini.texts[kMultiplierKey]));
     }
     return out;
 }

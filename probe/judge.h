@@ -22,7 +22,7 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
 
 // What the camera does for a head turn of 45 degrees (0.785, in radians as
 // the common trackers write the yaw) either way: [ok] when it follows it.
-Finding DescribeHeading(const Settings& settings, const std::string& offsetText);
+Finding DescribeHeading(const Settings& settings, const std::string& offsetText, const std::string& gainText);
 
 enum Situation {
     kNoTracker,
@@ -39,6 +39,8 @@ enum Situation {
     kTracking,  // both filled and steady: judged by where each points
 };
 Situation JudgeYaws(const TrackerFacts& facts, const Settings& settings);
+// The raw yaw shakes where the processed one does not (by more than 0.1 degrees).
+bool RawYawShakes(const TrackerFacts& facts);
 Findings JudgeTracker(const TrackerFacts& facts, const Settings& settings, bool wine);
 
 // The settings the tracker is judged by: the file's, or the shipped file's
@@ -49,6 +51,9 @@ Findings JudgeAll(const Facts& facts);
 
 // A number as players read it: plain, never an exponent.
 std::string Plain(double value, int decimals);
+// A path for a finding's words, its blanks kept: the report never breaks a line in it.
+constexpr char kKeptBlank = '\x1F';
+std::string Path(const std::wstring& path);
 
 std::string FormatReport(Findings findings);
 int ExitCodeOf(const Findings& findings);  // 2 refused, 1 something to fix, 0 all well

@@ -24,26 +24,29 @@ int Run(const Options& options)
 }
 
 // Started by a double-click, the window is the probe's own and closes when
-// it ends: a menu, and Enter before it closes. Quit ends at once.
+// it ends: a menu, offered again after each use until the player quits.
 int RunMenu()
 {
-    PrintMenu();
-    Options options;
-    std::string line;
-    while ((options.use = ParseMenuChoice(line)) == Use::kNone) {
-        WriteOut(line.empty() ? "" : "Type 1, 2, 3 or 4, then Enter: ");
-        if (!ReadLine(&line)) {
-            return 0;
+    for (int code = 0;;) {
+        PrintMenu();
+        Options options;
+        std::string line;
+        while ((options.use = ParseMenuChoice(line)) == Use::kNone) {
+            WriteOut(line.empty() ? "" : "Type 1, 2, 3 or 4, then Enter: ");
+            if (!ReadLine(&line)) {
+                return code;
+            }
+            line = line.empty() ? " " : line;
         }
-        line = line.empty() ? " " : line;
+        if (options.use == Use::kQuit) {
+            return code;
+        }
+        code = Run(options);
+        WriteOut("\nPress Enter for the menu.\n");
+        if (!ReadLine(&line)) {
+            return code;
+        }
     }
-    if (options.use == Use::kQuit) {
-        return 0;
-    }
-    const int code = Run(options);
-    WriteOut("\nPress Enter to close this window.\n");
-    ReadLine(&line);
-    return code;
 }
 
 }  // namespace

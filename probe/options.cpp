@@ -57,21 +57,23 @@ void PrintUsage()
         "       headview-probe --centre [--ini PATH]\n"
         "       headview-probe --gain DEGREES [--ini PATH]\n"
         "\n"
-        "Put it in the game's folder (the one with the game's .exe and ScriptHookV.dll) and run\n"
-        "it there while your head tracker runs. Started by a double-click, it offers a menu.\n"
+        "Put it in the game's folder (the one with the game's .exe and ScriptHookV.dll)\n"
+        "and run it there while your head tracker runs. Started by a double-click, it\n"
+        "offers a menu.\n"
         "\n"
-        "  (no option)     watch the tracker for N seconds (1 to 600, default 10), show what it\n"
-        "                  sends and what the camera would do, check the game's folder,\n"
-        "                  headview.ini and headview.log, and say what to change\n"
-        "  --centre        look straight ahead: sets headviewing_offset so that the view is\n"
-        "                  centred, when headview follows the raw yaw (also --center)\n"
-        "  --gain DEGREES  look ahead, then out of the side window: sets headviewing_multiplier\n"
-        "                  so that this head turn turns the camera DEGREES (1 to 360)\n"
+        "  (no option)     watch the tracker for N seconds (1 to 600, default 10), show\n"
+        "                  what it sends and what the camera would do, check the game's\n"
+        "                  folder, headview.ini and headview.log, and say what to change\n"
+        "  --centre        look straight ahead: sets headviewing_offset so that the view\n"
+        "                  is centred, when headview follows the raw yaw (also --center)\n"
+        "  --gain DEGREES  look ahead, then out of the side window: sets\n"
+        "                  headviewing_multiplier so that this head turn turns the\n"
+        "                  camera DEGREES (1 to 360)\n"
         "  --ini PATH      the settings file (default: headview.ini in the game's folder)\n"
         "  -h, --help, /?  show this text\n"
         "\n"
-        "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also: nothing\n"
-        "written), 2 bad usage, or a file the probe did not change.\n");
+        "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also:\n"
+        "nothing written), 2 bad usage, or a file the probe did not change.\n");
 }
 
 Use ParseMenuChoice(const std::string& line)
@@ -79,11 +81,11 @@ Use ParseMenuChoice(const std::string& line)
     const size_t first = line.find_first_not_of(" \t");
     const bool one = first != std::string::npos && line.find_first_not_of(" \t", first + 1) == std::string::npos;
     const char choice = one ? line[first] : ' ';
-    return choice == '1'   ? Use::kWatch
-           : choice == '2' ? Use::kCentre
-           : choice == '3' ? Use::kGain
-           : choice == '4' ? Use::kQuit
-                           : Use::kNone;
+    return choice == '1'                                     ? Use::kWatch
+           : choice == '2'                                   ? Use::kCentre
+           : choice == '3'                                   ? Use::kGain
+           : choice == '4' || choice == 'q' || choice == 'Q' ? Use::kQuit
+                                                             : Use::kNone;
 }
 
 void PrintMenu()

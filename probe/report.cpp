@@ -1,17 +1,26 @@
 #include "probe/console.h"
 #include "probe/judge.h"
+#include "settings/utf8.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr size_t kColumns = 80;
+constexpr size_t kColumns = 79;  // an 80th would leave a blank line on an 80-column console
 const char* const kMarks[] = {"[stop] ", "[fix]  ", "[note] ", "[ok]   "};
 const std::string kIndent(7, ' ');
 
+// Columns on a console: two for the wide letters of East Asian scripts.
 size_t Columns(const std::string& text)
 {
-    return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
+    size_t columns = 0;
+    for (const wchar_t c : WideFromUtf8(text)) {
+        const bool wide = (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF) ||
+                          (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF) ||
+                          (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60) || (c >= 0xFFE0 && c <= 0xFFE6);
+        columns += c >= 0xDC00 && c <= 0xDFFF ? 0 : wide ? 2 : 1;  // a surrogate pair counts once
+    }
+    return columns;
 }
 
 // `words` after `mark`, broken between words within kColumns, unless one
@@ -33,6 +42,7 @@ std::string Wrapped(const std::string& mark, const std::string& words)
         }
         out += word;
         column += Columns(word);
+        std::replace(out.end() - static_cast<std::ptrdiff_t>(word.size()), out.end(), kKeptBlank, ' ');
     }
     return out + "\n";
 }

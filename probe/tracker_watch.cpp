@@ -13,9 +13,9 @@
 namespace {
 
 constexpr int kCopyTries = 10;
-constexpr double kSettleSeconds = 50e-6;  // far longer than a tracker takes to store a pose
-constexpr double kStallFromSeconds = 0.1;
-constexpr double kEverySeconds = 0.25;  // a live line; a look for a tracker that ended
+constexpr double kSettleSeconds = 50e-6;   // far longer than a tracker takes to store a pose
+constexpr double kStallFromSeconds = 1.0;  // a slow tracker's gaps are no stalls
+constexpr double kEverySeconds = 0.25;     // a live line; a look for a tracker that ended
 
 double Seconds()
 {
@@ -51,14 +51,15 @@ bool RegionVanished()
 
 void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn)
 {
+    const auto tenths = [](double value) { return round(value * 10.0) / 10.0 + 0.0; };  // never "-0.0"
     const float heading = HeadingFor(settings, pose);
-    char line[160], camera[32] = "off";
+    char line[160], camera[32] = "    off";
     if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
-        snprintf(camera, sizeof camera, "%+7.1f", static_cast<double>(heading));
+        snprintf(camera, sizeof camera, "%+7.1f deg", tenths(heading));
     }
-    snprintf(line, sizeof line, "%5.0f poses/s   yaw %+7.1f deg   raw yaw %+7.1f deg   camera heading %s%s",
-             posesPerSecond, pose.yaw * kDegreesPerRadian, pose.rawYaw * kDegreesPerRadian, camera,
-             OutputIsConsole() ? "   \r" : "\n");
+    snprintf(line, sizeof line, "%4.0f poses/s  yaw %+6.1f deg  raw yaw %+6.1f deg  camera heading %s%s",
+             posesPerSecond, tenths(pose.yaw * kDegreesPerRadian), tenths(pose.rawYaw * kDegreesPerRadian), camera,
+             OutputIsConsole() ? "\r" : "\n");
     WriteOut(line);
 }
 
@@ -173,7 +174,7 @@ TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraO
         if (view == nullptr && (facts.region = OpenTrackerView(&view)) != kOpen) {
             WriteOut(live && !toldNone && now >= 1.0 ? "No tracker's FreeTrack data yet: the probe keeps watching.\n"
                                                      : "");
-            toldNone = toldNone || now >= 1.0;
+            toldNone = toldNone || now >= 1.0 || facts.exited;
             Sleep(100);
             continue;
         }

@@ -70,8 +70,16 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
          "", false, false, false},
         {"under a second [Settings]", "[Settings]\r\n" + keys + "[Other]\r\n[settings]\r\nHeadViewing_Offset = 0.5\r\n",
          false, "HeadViewing_Offset = 0.5", "[settings]", "", false, false, false},
-        {"misspelt", "[Settings]\r\n" + keys + "headveiwing_offset=0.5\r\n", false, "", "", "headveiwing_offset=0.5",
-         false, false, false},
+        {"misspelt", "[Settings]\r\n" + keys + "headview_offset=0.5\r\n", false, "", "", "headview_offset=0.5", false,
+         false, false},
+        {"read, and again under a second [Settings]",
+         "[Settings]\r\nheadviewing_offset=0.5\r\n[Settings]\r\n"
+         "headviewing_offset=7\r\n",
+         true, "headviewing_offset=7", "[Settings]", "", false, false, false},
+        {"read, and again under another section: that section's own",
+         "[Settings]\r\nheadviewing_offset=0.5\r\n"
+         "[Other]\r\nheadviewing_offset=7\r\n",
+         true, "", "", "", false, false, false},
         {"empty", "", false, "", "", "", true, false, false},
         {"a comment after [Settings], which Wine's reader takes for another section",
          "[Settings] ; mine [v2]\r\nheadviewing_offset=0.5\r\n", false, "", "", "", false, false, true},
@@ -231,8 +239,11 @@ TEST(StallClock, StallsProvenByReadingsAndLeftOutOfTheSendingTime)
         {"a pose at every reading", {{0, false}, {0.1, true}, {0.2, true}}, 0.0, 0.0},
         {"the tracker paused 1.8 s", {{0, false}, {0.1, true}, {1.0, false}, {1.9, false}, {2.0, true}}, 1.8, 1.8},
         {"the probe paused while the counter moved", {{0, false}, {0.1, true}, {1.9, true}, {2.0, true}}, 0.0, 0.0},
-        {"still for 0.09 s: no stall", {{0, true}, {0.05, false}, {0.09, false}, {0.1, true}}, 0.09, 0.0},
-        {"two stalls", {{0, true}, {0.5, false}, {0.6, true}, {0.9, false}, {1.0, true}}, 0.5, 0.8},
+        {"a slow tracker's 0.99 s between poses: no stall",
+         {{0, true}, {0.5, false}, {0.99, false}, {1.0, true}},
+         0.99,
+         0.0},
+        {"two stalls", {{0, true}, {1.5, false}, {1.6, true}, {2.6, false}, {2.7, true}}, 1.5, 2.5},
     };
     for (const auto& row : rows) {
         StallClock clock = {};

@@ -170,6 +170,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     Restart("--style opentrack-noraw --jitter 0 --pose 1:0.3");
     EXPECT_EQ(Probe("--gain 90"), 1u) << output_;
     EXPECT_TRUE(Printed("[stop] Your tracker leaves the raw yaw at zero")) << output_;
+    EXPECT_FALSE(Printed("[ok]   A head turn")) << "no [ok] about the camera's turn beside a [stop]: " << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
     // Not in a game folder: started elsewhere, its own copy elsewhere too.
     const std::string elsewhere = ProgramDir() + "games\\elsewhere\\";
@@ -188,16 +189,25 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
 TEST_F(ProbeTest, TheRateIsWhatTheTrackerPublishedNotWhatThePollsSaw)
 {
     WriteIni(kIni);
-    Restart("--style opentrack --burst 4");  // four poses at each 4 ms tick: no poll sees them one by one
-    RegionPeek peek;
-    ASSERT_TRUE(peek.Open());
-    const int32_t first = peek.region->pose.frameCounter;
-    const LARGE_INTEGER start = Now();
-    EXPECT_EQ(Probe("--seconds 3"), 0u) << output_;
-    const double published = (peek.region->pose.frameCounter - first) / (MillisecondsSince(start) / 1000.0);
-    const size_t at = output_.find("Your tracker sends ");
-    ASSERT_NE(at, std::string::npos) << output_;
-    EXPECT_NEAR(atof(output_.c_str() + at + strlen("Your tracker sends ")) / published, 1.0, 0.15) << output_;
+    const struct {
+        const char* tracker;
+        double within;
+    } rows[] = {{"--style opentrack --burst 4", 0.15},  // four poses at each 4 ms tick: no poll sees them one by one
+                {"--style freetrack --rate 5", 0.3}};   // 0.2 s between poses: no stall
+    for (const auto& row : rows) {
+        Restart(row.tracker);
+        RegionPeek peek;
+        ASSERT_TRUE(peek.Open());
+        const int32_t first = peek.region->pose.frameCounter;
+        const LARGE_INTEGER start = Now();
+        Probe("--seconds 3");
+        const double published = (peek.region->pose.frameCounter - first) / (MillisecondsSince(start) / 1000.0);
+        const size_t at = output_.find("Your tracker sends ");
+        ASSERT_NE(at, std::string::npos) << output_;
+        EXPECT_NEAR(atof(output_.c_str() + at + strlen("Your tracker sends ")) / published, 1.0, row.within)
+            << row.tracker << "\n"
+            << output_;
+    }
 }
 
 TEST_F(ProbeTest, EveryReplacementLandsBesideAGameRereadingTheFile)
