@@ -295,7 +295,7 @@ Findings JudgeIni(const IniFacts& ini)
                        why +
                            " So headview reads none of its keys and takes headviewing=1, headviewing_test=1, "
                            "headviewing_multiplier=23 (thirty-five) and headviewing_offset=0.0." +
-                           (ini.noSection ? " Copy it again from the headview zip, or put these lines in it:" : ""),
+                           cure,
                        ini.noSection ? all : ""});
     }
     for (int key = 0; key < kSettingKeyCount && why.empty(); ++key) {

@@ -36,6 +36,9 @@ TEST(WithValue, OneValueChangedEveryOtherByteKept)
         {"a last line without its end", "[Settings]\nheadviewing=1",
          "[Settings]\nheadviewing=1\nheadviewing_offset=-0.42\n"},
         {"a key without =", "[Settings]\nheadviewing_offset\n", "[Settings]\nheadviewing_offset=-0.42\n"},
+        {"a key after a tab", "[Settings]\n\theadviewing_offset = 0\n", "[Settings]\n\theadviewing_offset = -0.42\n"},
+        {"a section in the middle, no line end at the end", "[Settings]\r\nheadviewing=1\r\n[Other]\r\nx=1",
+         "[Settings]\r\nheadviewing=1\r\nheadviewing_offset=-0.42\r\n[Other]\r\nx=1"},
         {"no section", "; mine", "; mine\r\n[Settings]\r\nheadviewing_offset=-0.42\r\n"},
         {"an empty file", "", "[Settings]\r\nheadviewing_offset=-0.42\r\n"},
         {"the key above and under a second [Settings] left alone",
@@ -109,6 +112,13 @@ TEST_F(WriteIniValueTest, ReadOnlyLockedOrNotReadingAsPlannedIsLeftAsItWas)
     IniFacts ini = {};
     ini.exists = ini.readOnly = true;
     EXPECT_NE(WhyNotEditable(ini).find("untick Read-only"), std::string::npos);
+    ini.readOnly = false;
+    EXPECT_EQ(WhyNotEditable(ini), "");
+    ini.oddHeader = "[Settings] ; mine [v2]";
+    EXPECT_NE(WhyNotEditable(ini).find("otherwise"), std::string::npos) << "one of the two readers would miss it";
+    ini.oddHeader.clear();
+    ini.encoding = kUtf16Be;
+    EXPECT_NE(WhyNotEditable(ini).find("big-endian"), std::string::npos);
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectRefusedUntouched("-0.42");
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);

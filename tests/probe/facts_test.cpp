@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <math.h>
 #include <string.h>
 
 #include <atomic>
@@ -80,6 +81,11 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
          "[Settings]\r\nheadviewing_offset=0.5\r\n"
          "[Other]\r\nheadviewing_offset=7\r\n",
          true, "", "", "", false, false, false},
+        {"four letters off: no near miss", "[Settings]\r\n" + keys + "headview_offse=0.5\r\n", false, "", "", "", false,
+         false, false},
+        {"a mark before a comment line", "\xEF\xBB\xBF; mine\r\n[Settings]\r\nheadviewing_offset=0.5\r\n", true, "", "",
+         "", false, false, false},
+        {"[Settings]]", "[Settings]]\r\nheadviewing_offset=0.5\r\n", false, "", "", "", false, false, true},
         {"empty", "", false, "", "", "", true, false, false},
         {"a comment after [Settings], which Wine's reader takes for another section",
          "[Settings] ; mine [v2]\r\nheadviewing_offset=0.5\r\n", false, "", "", "", false, false, true},
@@ -104,9 +110,10 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
     EXPECT_TRUE(GatherIniFacts(path).readOnly);
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path.c_str());
-    WriteFileBytes("headview.ini.txt", "");
-    EXPECT_EQ(GatherIniFacts(Full(L"headview.ini")).nearMissFile, "headview.ini.txt");
-    DeleteFileW(L"headview.ini.txt");
+    CreateDirectoryW(L"near", nullptr);
+    WriteFileBytes("near\\headview.ini.txt", "");
+    EXPECT_EQ(GatherIniFacts(Full(L"near\\headview.ini")).nearMissFile, "headview.ini.txt") << "beside the file";
+    DeleteFileW(L"near\\headview.ini.txt");
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     EXPECT_TRUE(GatherIniFacts(path).isFolder);
     RemoveDirectoryW(path.c_str());
@@ -138,6 +145,10 @@ TEST(GatherLogFacts, TheLastRunFromTheEnd)
         {"the last run found the tracker", request + request + exists + opened, kTrackerFound, 0, 0,
          request.substr(26, 24)},
         {"the data never opened", request + request + request, kCannotOpen, 0, 0, request.substr(26, 24)},
+        {"found once, then not in the last run", request + exists + opened + request, kCannotOpen, 0, 0,
+         request.substr(26, 24)},
+        {"the run before found it, the last one did not", request + exists + request, kCannotOpen, 0, 0,
+         request.substr(26, 24)},
         {"the start-up's error, not the run before", badKey + badKey + request + opened + badKey, kMadeByHeadview, 2, 0,
          badKey.substr(26, 49)},
         {"the set-up before the end read", request + exists + opened + megabytes, kFarBack, 1, 0,
@@ -186,6 +197,7 @@ TEST(GatherFolderFacts, TheFolderStartedInTheProbesOwnOrNone)
     CreateDirectoryW(L"nothing", nullptr);
     CreateDirectoryW(L"game", nullptr);
     WriteFileBytes("game\\ScriptHookV.dll", "");
+    WriteFileBytes("game\\headview.ini.probe-new", "");
     const struct {
         const wchar_t *in, *ini;
         std::wstring judged;
@@ -200,6 +212,7 @@ TEST(GatherFolderFacts, TheFolderStartedInTheProbesOwnOrNone)
         EXPECT_EQ(f.judged, row.judged) << Utf8FromWide(row.in) << " " << Utf8FromWide(row.ini);
         EXPECT_EQ(f.scriptHook, !row.judged.empty());
         EXPECT_EQ(f.plugin, row.judged == ownFolder);
+        EXPECT_EQ(f.leftover, row.judged == game) << "headview.ini.probe-new in the game folder";
         EXPECT_TRUE(f.wine) << "the tests run under Wine";
     }
 }
@@ -255,25 +268,29 @@ TEST(StallClock, StallsProvenByReadingsAndLeftOutOfTheSendingTime)
     }
 }
 
-TEST(CopyStablePose, ACopyThatMeetsAWriteIsTakenAgain)
+TEST(CopyStablePose, APoseHalfWrittenIsNeverTaken)
 {
-    // A writer storing six poses 30 us apart, fewer than the copy's tries:
-    // copies meet a write, and every copy still comes back whole.
-    int taken = 0, whole = 0;
+    // A writer storing six poses field by field, each half written for 20 us,
+    // fewer poses than the copy's tries. A writer held up mid-pose for longer
+    // than the copy's wait leaves a half pose no reader without the mutex can
+    // tell: such poses are marked and excused.
+    int taken = 0, mixed = 0;
     for (int trial = 0; trial < 50; ++trial) {
         FTPose shared = {};
         std::atomic<int> written{0};
+        std::atomic<bool> heldUp[8] = {};
         std::thread writer([&] {
+            volatile FTPose* pose = &shared;
             for (int n = 1; n <= 6; ++n) {
-                FTPose next;
-                memset(&next, 0, sizeof next);
-                for (float* field = &next.yaw; field <= &next.points[7]; ++field) {
-                    *field = static_cast<float>(n);
+                const LARGE_INTEGER start = Now();
+                for (volatile float* field = &pose->yaw; field <= &pose->points[7]; ++field) {
+                    for (*field = static_cast<float>(n); field == &pose->rawYaw && Microseconds(start) < 20;) {
+                    }
                 }
-                next.frameCounter = n;
-                memcpy(static_cast<void*>(&shared), &next, sizeof next);
+                heldUp[n] = Microseconds(start) > 45;
+                pose->frameCounter = n;
                 written = n;
-                for (LARGE_INTEGER start = Now(); Microseconds(start) < 30;) {
+                for (const LARGE_INTEGER done = Now(); Microseconds(done) < 30;) {
                 }
             }
         });
@@ -281,11 +298,46 @@ TEST(CopyStablePose, ACopyThatMeetsAWriteIsTakenAgain)
         }
         FTPose pose;
         taken += CopyStablePose(&shared, &pose) ? 1 : 0;
-        whole += pose.yaw == static_cast<float>(pose.frameCounter) && pose.points[7] == pose.yaw ? 1 : 0;
         writer.join();
+        const bool whole = pose.yaw == static_cast<float>(pose.frameCounter) && pose.points[7] == pose.yaw;
+        mixed += whole || heldUp[(pose.frameCounter + 1) & 7] ? 0 : 1;
     }
-    EXPECT_EQ(taken, 50);
-    EXPECT_EQ(whole, 50);
+    EXPECT_EQ(taken, 50) << "a copy that met a write is taken again";
+    EXPECT_EQ(mixed, 0);
+}
+
+TEST(WatchTracker, AStallIsLeftOutOfTheRateAndOneAtTheEndCounts)
+{
+    // A tracker in this process, a pose every 5 ms but for a still spell.
+    const struct {
+        const char* what;
+        double stillFrom, stillTo;  // seconds after the writer starts
+    } rows[] = {{"a pause in the middle", 0.8, 2.0}, {"a pause at the end", 1.6, 10.0}};
+    for (const auto& row : rows) {
+        HANDLE mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 256, kFTRegionWideName);
+        auto* region = static_cast<FTRegion*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, 0));
+        ASSERT_NE(region, nullptr);
+        std::atomic<bool> stop{false};
+        std::atomic<int> written{0};
+        std::thread writer([&] {
+            for (const LARGE_INTEGER start = Now(); !stop; Sleep(5)) {
+                const double at = Microseconds(start) / 1e6;
+                if (at < row.stillFrom || at >= row.stillTo) {
+                    region->pose.yaw = static_cast<float>(++written) / 1000.0f;
+                    region->pose.frameCounter = written;
+                }
+            }
+        });
+        const LARGE_INTEGER start = Now();
+        const TrackerFacts f = WatchTracker(3.0, Settings{}, false, false);
+        const double watched = Microseconds(start) / 1e6, still = fmin(row.stillTo, watched) - row.stillFrom;
+        stop = true;
+        writer.join();
+        EXPECT_NEAR(f.longestStall, still, 0.2) << row.what;
+        EXPECT_NEAR((f.published / f.sendingSeconds) / ((written - 1) / (watched - still)), 1.0, 0.15) << row.what;
+        UnmapViewOfFile(region);
+        CloseHandle(mapping);
+    }
 }
 
 TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
@@ -299,6 +351,9 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         {{"--seconds", "600", "--ini", "x.ini"}, Use::kWatch, ""},
         {{"--center"}, Use::kCentre, ""},
         {{"--gain", "1"}, Use::kGain, ""},
+        {{"--gain", "360"}, Use::kGain, ""},
+        {{"--seconds", "5", "--seconds", "10"}, Use::kWatch, ""},
+        {{"--seconds", "0"}, Use::kWatch, "--seconds 0: N is a whole number from 1 to 600"},
         {{"--gain", "400", "/?"}, Use::kHelp, ""},
         {{"--bogus"}, Use::kWatch, "--bogus: not an option of headview-probe"},
         {{"--gain", "360.5"}, Use::kWatch, "--gain 360.5: DEGREES is 1 to 360"},

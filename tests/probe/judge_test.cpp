@@ -65,9 +65,10 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
     const struct {
         const char* what;
         std::function<void(Facts*)> change;
-        const char* first;      // the report's first line, or its start
-        int toFix;              // findings marked [stop] or [fix]
-        const char* also = "";  // words that stand in it too
+        const char* first;           // the report's first line, or its start
+        int toFix;                   // findings marked [stop] or [fix]
+        const char* also = "";       // words that stand in it too (its lines, or a paragraph joined again)
+        const char* never = "\x01";  // words that must not
     } rows[] = {
         {"all well", [](Facts*) {}, "[ok]   The game's folder: C:\\Games\\V\\", 0},
         {"started elsewhere: its own folder checked",
@@ -150,7 +151,8 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          },
          "[stop] headviewing_offset=10 turns the camera 570 degrees while you look\n", 1},
         {"a decimal comma", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; },
-         "[fix]  headview cannot read headviewing_offset=0,5, so headview uses 0.0 and\n", 1},
+         "[fix]  headview cannot read headviewing_offset=0,5, so headview uses 0.0 and\n", 1,
+         "\n         headviewing_offset=0.5\n"},
         {"the path past 259 characters", [](Facts* f) { f->ini.tooLong = true; },
          "[stop] C:\\Games\\V\\headview.ini is 23 characters long: headview finds its file", 1},
         {"raw 6.9 degrees off, the offset centring it, steering by the processed yaw",
@@ -167,13 +169,15 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->tracker = Swept(6.9, true);
              f->ini.settings.source = 0;
          },
-         "[fix]  The raw yaw sits 6.9 degrees off the processed yaw: looking straight\n", 1},
+         "[fix]  The raw yaw sits 6.9 degrees off the processed yaw: looking straight\n", 1,
+         "the camera turns 0.0 degrees following the processed yaw and 6.9 degrees following the raw yaw"},
         {"an offset beside the processed yaw",
          [](Facts* f) {
              f->ini.settings.offset = 0.2f;
              f->ini.texts[kOffsetKey] = "0.2";
          },
-         "[note] headviewing_offset=0.2 turns the view 11.4 degrees off centre, although\n", 0},
+         "[note] headviewing_offset=0.2 turns the view 11.4 degrees off centre, although\n", 0,
+         "A head turn of 45 degrees turns the camera 45 degrees"},
         {"raw 1.9 degrees off", [](Facts* f) { f->tracker = Swept(1.9, true); }, "[ok]   The game's folder", 0},
         {"the raw yaw never filled, steering by it",
          [](Facts* f) {
@@ -198,9 +202,78 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.settings.multiplier = 0x7FFFFFFF;
              f->ini.texts[kMultiplierKey] = "7FFFFFFF";
          },
-         "[stop] With headviewing_multiplier=7FFFFFFF a head turn of 45 degrees would\n", 1},
+         "[stop] With headviewing_multiplier=7FFFFFFF a head turn of 45 degrees would\n", 1,
+         "\n         headviewing_multiplier=39\n"},
         {"a leftover from a stopped probe", [](Facts* f) { f->folder.leftover = true; },
          "[note] headview.ini.probe-new was left by a headview-probe that was stopped:", 0},
+        {"no headview.ini, a tracker without the raw yaw: judged as the shipped file would follow it",
+         [](Facts* f) {
+             f->ini = IniFacts{};
+             f->ini.path = L"C:\\Games\\V\\headview.ini";
+             f->tracker = Swept(0.0, false);
+         },
+         "[stop] There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.\n", 1},
+        {"no headviewing_source: read as files always were", [](Facts* f) { Unread(f, kSourceKey); },
+         "[ok]   The game's folder", 0},
+        {"a folder named headview.ini",
+         [](Facts* f) {
+             f->ini.isFolder = true;
+             f->ini.settings = Settings{1, 1, 35, 0.0f, 0};
+         },
+         "[fix]  C:\\Games\\V\\headview.ini is a folder: headview reads it as a file without\n", 1},
+        {"UTF-16 big-endian that this reader does not read",
+         [](Facts* f) {
+             for (int k = 0; k < kSettingKeyCount; ++k) {
+                 Unread(f, k);
+             }
+             f->ini.encoding = kUtf16Be;
+         },
+         "[fix]  headview.ini is saved as UTF-16 big-endian, which Windows' reader does\n", 1,
+         "In Notepad: File, Save as, Encoding \"ANSI\""},
+        {"a gain past 180 degrees turning the other way",
+         [](Facts* f) {
+             f->ini.settings.multiplier = -0xE6;
+             f->ini.texts[kMultiplierKey] = "-E6";
+         },
+         "[stop] With headviewing_multiplier=-E6 a head turn of 45 degrees would turn the\n", 1,
+         "\n         headviewing_multiplier=-39\n"},
+        {"an offset of 3 radians and the gain 39",
+         [](Facts* f) {
+             f->ini.settings.offset = 3.0f;
+             f->ini.texts[kOffsetKey] = "3";
+         },
+         "[stop] headviewing_offset=3 turns the camera 171 degrees while you look\n", 1,
+         "\n         headviewing_offset=0.0\n"},
+        {"raw 2.5 degrees off, steering by the raw yaw",
+         [](Facts* f) {
+             f->tracker = Swept(2.5, true);
+             f->ini.settings.source = 0;
+         },
+         "[fix]  The raw yaw sits 2.5 degrees off the processed yaw: looking straight\n", 1},
+        {"a comment after the value", [](Facts* f) { f->ini.texts[kOffsetKey] = "0.5;mine"; },
+         "[fix]  headview cannot read headviewing_offset=0.5;mine, so headview uses 0.0\n", 1,
+         "\n         headviewing_offset=0.5\n"},
+        {"no new pose",
+         [](Facts* f) {
+             f->tracker = TrackerFacts{};
+             f->tracker.region = kOpen;
+         },
+         "[stop] The tracker's data is there, but no new head positions arrived: the\n", 1, "", "Your tracker sends"},
+        {"headview.ini missing when the game ran, and still",
+         [](Facts* f) {
+             f->ini = IniFacts{};
+             f->ini.path = L"C:\\Games\\V\\headview.ini";
+             f->log.missingIni = 1;
+         },
+         "[stop] There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.\n", 1, "",
+         "It is there now"},
+        {"no headviewing_test",
+         [](Facts* f) {
+             Unread(f, kTestKey);
+             f->ini.settings.test = 1;
+         },
+         "[fix]  headview.ini has no headviewing_test under [Settings], so headview uses\n", 1, "",
+         "reads headview.ini again"},
     };
     for (const auto& row : rows) {
         Facts facts = WellSetUp();
@@ -215,13 +288,15 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         EXPECT_TRUE(joined.find(row.also) != std::string::npos || report.find(row.also) != std::string::npos)
             << row.what << "\n"
             << report;
+        EXPECT_EQ(joined.find(row.never), std::string::npos) << row.what << "\n" << report;
         int toFix = 0;
         for (const Finding& f : found) {
             toFix += f.mark == kStop || f.mark == kFix ? 1 : 0;
         }
         EXPECT_EQ(toFix, row.toFix) << row.what << "\n" << report;
         const bool stop = report.find("[stop]") != std::string::npos;
-        EXPECT_EQ(report.find("[ok]   A head turn of 45 degrees turns") != std::string::npos, !stop)
+        EXPECT_TRUE(stop ? report.find("[ok]   A head turn") == std::string::npos
+                         : row.toFix > 0 || report.find("[ok]   A head turn of 45 degrees turns") != std::string::npos)
             << row.what << ": the camera's turn is [ok] only without a [stop]\n"
             << report;
         EXPECT_EQ(report.find("e+"), std::string::npos) << row.what << ": plain numbers\n" << report;
@@ -289,6 +364,17 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeYaws(row.facts, row.settings), row.situation) << row.what;
     }
+    // A raw shake counts only past twice the processed one's; a raw axis alone is an axis.
+    TrackerFacts both = Sweep(20, 0.06);
+    both.processed.jitterSquares = both.raw.jitterSquares / 4.01;
+    EXPECT_EQ(JudgeYaws(both, raw), kRawShaky);
+    both.processed.jitterSquares = both.raw.jitterSquares / 3.99;
+    EXPECT_EQ(JudgeYaws(both, raw), kTracking);
+    TrackerFacts rawPitch = Poses({});
+    FTPose pose = {};
+    pose.rawPitch = 0.1f;
+    AddPose(&rawPitch, pose);
+    EXPECT_EQ(JudgeYaws(rawPitch, raw), kHeldStill);
 }
 
 TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)

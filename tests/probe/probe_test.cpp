@@ -135,10 +135,15 @@ TEST_F(ProbeTest, CentreAndGainWriteInAGameFolderNamedBeyondTheCodePage)
     EXPECT_TRUE(Printed("start the game again")) << "headviewing_test=0: " << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), Replaced(raw, "= 0.05", "= -0.42"));
     EXPECT_EQ(ReadBack().offset, -0.42f);
+    Restart("--style opentrack --jitter 0 --pose 1:-0.11999");  // the raw yaw 0.00001: an offset of 0.0
+    EXPECT_EQ(Probe("--centre"), 0u) << output_;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), Replaced(raw, "= 0.05", "= 0.0"));
 
     WriteIni(kIni);  // gain -39, the processed yaw: no offset for the processed yaw
+    Restart("--style opentrack --jitter 0 --pose 1:0.05");  // 2.9 degrees off
     EXPECT_EQ(Probe("--centre"), 1u) << output_;
     EXPECT_TRUE(Printed("--centre writes no offset")) << output_;
+    Restart("--style opentrack --jitter 0 --pose 1:0.3");
     ProbeRun run;
     ASSERT_TRUE(StartProbe("--gain 90", &run, gameDir_));
     ASSERT_TRUE(ReadUntil(&run, "Press Enter")) << run.text;
@@ -155,9 +160,20 @@ TEST_F(ProbeTest, CentreAndGainWriteInAGameFolderNamedBeyondTheCodePage)
 TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
 {
     WriteIni(kIni);
-    Restart("--style opentrack --sweep 0.6 --period 1");
+    Restart("--style opentrack --sweep 0.03 --period 1");  // 3.4 degrees within the second held
     EXPECT_EQ(Probe("--centre"), 1u) << output_;
     EXPECT_TRUE(Printed("Your head moved")) << output_;
+    Restart("--style opentrack --jitter 0 --pose 1:0.3");
+    ProbeRun run;
+    ASSERT_TRUE(StartProbe("--gain 90", &run, gameDir_));
+    ASSERT_TRUE(ReadUntil(&run, "Press Enter")) << run.text;
+    SendLine(&run);
+    ASSERT_TRUE(ReadUntil(&run, "hold it there")) << run.text;
+    Restart("--style opentrack --jitter 0 --pose 1:0.32");  // a turn of 1.1 degrees
+    SendLine(&run);
+    EXPECT_EQ(FinishProbe(&run), 1u) << run.text;
+    EXPECT_NE(run.text.find("too little to measure"), std::string::npos) << run.text;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni);
     Restart("--style opentrack --jitter 0 --pose 1:0.3");
     SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
