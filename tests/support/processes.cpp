@@ -41,7 +41,7 @@ HANDLE StartTracker(const std::string& arguments)
     HANDLE ready = CreateEventA(nullptr, TRUE, FALSE, eventName);
     HANDLE tracker = StartProgram("fttracker.exe", arguments + " --ready-event " + eventName);
     HANDLE waits[] = {ready, tracker};
-    const DWORD woke = tracker != nullptr ? WaitForMultipleObjects(2, waits, FALSE, 10000) : WAIT_FAILED;
+    const DWORD woke = tracker != nullptr ? WaitForMultipleObjects(2, waits, FALSE, 30000) : WAIT_FAILED;
     CloseHandle(ready);
     if (woke != WAIT_OBJECT_0) {
         ADD_FAILURE() << "fttracker " << arguments << " did not get ready";
