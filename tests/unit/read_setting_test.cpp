@@ -55,6 +55,9 @@ TEST_F(ReadSettingTest, HexValuesAsTheReaderReturnsThem)
         {"headviewing=FFFFFFFF\r\n", false, -7, false},
         // 34 characters: the reader cuts to 31 zeros, which read as 0.
         {"headviewing=0000000000000000000000000000000023\r\n", true, 0, true},
+        // 32 characters: the 31 kept read as 1, the letter after them is cut off.
+        {"headviewing=0000000000000000000000000000001X\r\n", true, 1, true},
+        {"headviewing=1\xD0\xB6\r\n", false, -7, false},  // a letter beyond ASCII is no digit
     };
     for (const IniCase& c : cases) {
         Write(c.line);
@@ -98,6 +101,20 @@ TEST_F(ReadSettingTest, FloatValuesAsTheReaderReturnsThem)
         EXPECT_FALSE(ReadFloatSetting(path_, "headviewing_offset", &value)) << line;
         EXPECT_EQ(value, 0.0f) << line;
     }
+}
+
+TEST_F(ReadSettingTest, TheTextComesInUtf8)
+{
+    // Saved as UTF-16, which every reader takes in any code page: Cyrillic and Han after the number.
+    const std::wstring units = L"\xFEFF[Settings]\r\nheadviewing_offset=0.5\x0436 \x6E38\r\n";
+    FILE* file = fopen("headview.ini", "wb");
+    ASSERT_NE(file, nullptr);
+    fwrite(units.data(), sizeof(wchar_t), units.size(), file);
+    fclose(file);
+    ResolveSettingsPathOf(L"headview.ini", path_);
+    char text[kSettingTextSize];
+    ASSERT_TRUE(ReadSettingText(path_, "headviewing_offset", text));
+    EXPECT_STREQ(text, "0.5\xD0\xB6 \xE6\xB8\xB8");
 }
 
 TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
