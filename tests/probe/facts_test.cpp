@@ -81,6 +81,8 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
          "[Settings]\r\nheadviewing_offset=0.5\r\n"
          "[Other]\r\nheadviewing_offset=7\r\n",
          true, "", "", "", false, false, false},
+        {"a key twice under [Settings]", "[Settings]\r\nheadviewing_offset=0.5\r\nheadviewing_offset=7\r\n", true,
+         "headviewing_offset=7", "[Settings]", "", false, false, false},
         {"four letters off: no near miss", "[Settings]\r\n" + keys + "headview_offse=0.5\r\n", false, "", "", "", false,
          false, false},
         {"a mark before a comment line", "\xEF\xBB\xBF; mine\r\n[Settings]\r\nheadviewing_offset=0.5\r\n", true, "", "",
@@ -373,7 +375,7 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         EXPECT_EQ(row.error[0] == '\0' ? options.use : Use::kWatch, row.use) << row.error;
     }
     const std::pair<const char*, Use> menu[] = {
-        {" 2 ", Use::kCentre}, {"4", Use::kQuit}, {"12", Use::kNone}, {"", Use::kNone}};
+        {" 2 ", Use::kCentre}, {"4", Use::kQuit}, {"q", Use::kQuit}, {"12", Use::kNone}, {"", Use::kNone}};
     for (const auto& choice : menu) {
         EXPECT_EQ(ParseMenuChoice(choice.first), choice.second) << choice.first;
     }

@@ -84,7 +84,8 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         {"no ASI loader", [](Facts* f) { f->folder.asiLoader = false; }, "[stop] dinput8.dll, ScriptHookV's ASI", 1},
         {"an unpacked zip: no ScriptHookV.dll, no ASI loader",
          [](Facts* f) { f->folder.scriptHook = f->folder.asiLoader = false; },
-         "[stop] ScriptHookV.dll is not in C:\\Games\\V\\. If that is the game's folder (the\n", 2},
+         "[stop] ScriptHookV.dll is not in C:\\Games\\V\\. If that is the game's folder (the\n", 2, "",
+         "The game's folder:"},
         {"--ini in a folder that is not the game's",
          [](Facts* f) {
              f->folder.fromIni = true;
@@ -385,6 +386,16 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
         eight += (i > 0 ? " " : "") + word;
     }
     nine = eight + " " + word;
+    const std::string full = eight.substr(0, 69) + " ab";  // 79 columns with the mark: one line
+    EXPECT_EQ(FormatReport({{kOk, full}}), "[ok]   " + full + "\n\nAll is well.\n");
+    std::string han = "\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8";  // ten columns, two apiece
+    han += han;
+    EXPECT_EQ(FormatReport({{kOk, han + " " + eight.substr(0, 59)}}),
+              "[ok]   " + han + " " + eight.substr(0, 49) + "\n       " + word + "\n\nAll is well.\n");
+    EXPECT_EQ(FormatReport({{kOk, "The game's folder: " + Path(L"C:\\Program Files (x86)\\Steam\\steamapps\\common\\"
+                                                               L"Grand Theft Auto V\\")}}),
+              "[ok]   The game's folder:\n       C:\\Program Files (x86)\\Steam\\steamapps\\common\\Grand Theft "
+              "Auto V\\\n\nAll is well.\n");
     const Findings findings = {{kOk, "fine"},
                                {kNote, "\xD0\x98\xD0\xB3\xD1\x80\xD0\xB0 " + eight},
                                {kFix, nine + ". Write it as:", "headviewing=1\nheadviewing_test=0"}};
