@@ -388,6 +388,8 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
     nine = eight + " " + word;
     const std::string full = eight.substr(0, 69) + " ab";  // 79 columns with the mark: one line
     EXPECT_EQ(FormatReport({{kOk, full}}), "[ok]   " + full + "\n\nAll is well.\n");
+    EXPECT_EQ(FormatReport({{kOk, full + "c"}}), "[ok]   " + eight.substr(0, 69) + "\n       abc\n\nAll is well.\n")
+        << "an 80th column would leave a blank line on an 80-column console";
     std::string han = "\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8";  // ten columns, two apiece
     han += han;
     EXPECT_EQ(FormatReport({{kOk, han + " " + eight.substr(0, 59)}}),
