@@ -52,6 +52,22 @@ protected:
         return code;
     }
 
+    // --gain 90 with the head held at `ahead` radians, then at `side`; returns the exit code.
+    DWORD Gain(float ahead, float side)
+    {
+        Restart("--style opentrack --jitter 0 --pose 1:" + std::to_string(ahead));
+        ProbeRun run;
+        EXPECT_TRUE(StartProbe("--gain 90", &run, gameDir_));
+        EXPECT_TRUE(ReadUntil(&run, "Press Enter")) << run.text;
+        SendLine(&run);
+        EXPECT_TRUE(ReadUntil(&run, "hold it there")) << run.text;
+        Restart("--style opentrack --jitter 0 --pose 1:" + std::to_string(side));
+        SendLine(&run);
+        const DWORD code = FinishProbe(&run);
+        output_ = run.text;
+        return code;
+    }
+
     void Restart(const std::string& tracker)
     {
         StopProgram(tracker_);
@@ -143,15 +159,7 @@ TEST_F(ProbeTest, CentreAndGainWriteInAGameFolderNamedBeyondTheCodePage)
     Restart("--style opentrack --jitter 0 --pose 1:0.05");  // 2.9 degrees off
     EXPECT_EQ(Probe("--centre"), 1u) << output_;
     EXPECT_TRUE(Printed("--centre writes no offset")) << output_;
-    Restart("--style opentrack --jitter 0 --pose 1:0.3");
-    ProbeRun run;
-    ASSERT_TRUE(StartProbe("--gain 90", &run, gameDir_));
-    ASSERT_TRUE(ReadUntil(&run, "Press Enter")) << run.text;
-    SendLine(&run);
-    ASSERT_TRUE(ReadUntil(&run, "hold it there")) << run.text;
-    Restart("--style opentrack --jitter 0 --pose 1:0.8");  // half a radian to the side
-    SendLine(&run);
-    EXPECT_EQ(FinishProbe(&run), 0u) << run.text;
+    EXPECT_EQ(Gain(0.3f, 0.8f), 0u) << output_;  // half a radian to the side
     // 90 degrees for 0.5: 180, minus as the file had it.
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), Replaced(kIni, "=-39", "=-B4"));
     EXPECT_EQ(ReadBack().multiplier, -180);
@@ -163,16 +171,8 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     Restart("--style opentrack --sweep 0.03 --period 1");  // 3.4 degrees within the second held
     EXPECT_EQ(Probe("--centre"), 1u) << output_;
     EXPECT_TRUE(Printed("Your head moved")) << output_;
-    Restart("--style opentrack --jitter 0 --pose 1:0.3");
-    ProbeRun run;
-    ASSERT_TRUE(StartProbe("--gain 90", &run, gameDir_));
-    ASSERT_TRUE(ReadUntil(&run, "Press Enter")) << run.text;
-    SendLine(&run);
-    ASSERT_TRUE(ReadUntil(&run, "hold it there")) << run.text;
-    Restart("--style opentrack --jitter 0 --pose 1:0.32");  // a turn of 1.1 degrees
-    SendLine(&run);
-    EXPECT_EQ(FinishProbe(&run), 1u) << run.text;
-    EXPECT_NE(run.text.find("too little to measure"), std::string::npos) << run.text;
+    EXPECT_EQ(Gain(0.3f, 0.32f), 1u) << output_;  // a turn of 1.1 degrees
+    EXPECT_TRUE(Printed("too little to measure")) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni);
     Restart("--style opentrack --jitter 0 --pose 1:0.3");
     SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_READONLY);
