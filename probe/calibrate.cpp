@@ -14,6 +14,7 @@ struct Session {
     std::wstring iniOption;
     Facts facts;        // with the tracker's, once it gave a [stop]
     Findings findings;  // of the measuring and the writing
+    bool refused;       // no file headview reads to write to: exit code 2
 };
 
 // The facts' findings and the session's; "Nothing was written." unless `written`.
@@ -22,9 +23,7 @@ Findings Close(Session* s, bool written)
     Findings all = JudgeAll(s->facts);
     all.insert(all.end(), s->findings.begin(), s->findings.end());
     if (!written) {
-        all.push_back({kNote, "Nothing was written.", "",
-                       s->facts.folder.judged.empty() || !s->facts.ini.exists || s->facts.ini.isFolder ||
-                           s->facts.ini.tooLong || s->facts.ini.readOnly});
+        all.push_back({kNote, "Nothing was written.", "", s->refused});
     }
     return all;
 }
@@ -39,7 +38,8 @@ bool Prepare(const std::wstring& iniOption, Session* s)
     if (ini.readOnly) {
         s->findings.push_back({kFix, "headview-probe cannot change headview.ini: " + WhyNotEditable(ini) + "."});
     }
-    if (s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong || ini.readOnly) {
+    s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong || ini.readOnly;
+    if (s->refused) {
         return false;  // the findings say why
     }
     const FTPose* view = nullptr;
@@ -103,7 +103,7 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
                                line, true});
         return Close(s, false);
     }
-    Session after = {s->iniOption, GatherSetUpFacts(s->iniOption), s->findings};
+    Session after = {s->iniOption, GatherSetUpFacts(s->iniOption), s->findings, false};
     after.findings.push_back(
         {kOk, (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
                   std::string("Written to ") + Path(ini.path) + ": " + line +
