@@ -95,7 +95,7 @@ void PrintMenu()
         "  1  watch the tracker for 10 seconds and say what to change\n"
         "  2  centre the view (look straight ahead)\n"
         "  3  set the gain: a look out of the side window turns the camera 90 degrees\n"
-        "  4  quit\n"
+        "  4  quit (or q)\n"
         "(From a command prompt, headview-probe --help shows more.)\n"
         "Your choice, then Enter: ");
 }
