@@ -69,7 +69,7 @@ void PrintUsage()
         "  --gain DEGREES  look ahead, then out of the side window: sets\n"
         "                  headviewing_multiplier so that this head turn turns the\n"
         "                  camera DEGREES (1 to 360)\n"
-        "  --ini PATH      the settings file (default: headview.ini in the game's folder)\n"
+        "  --ini PATH      the settings file (default: the game folder's headview.ini)\n"
         "  -h, --help, /?  show this text\n"
         "\n"
         "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also:\n"
