@@ -9,19 +9,6 @@
 
 #include <gtest/gtest.h>
 
-namespace {
-
-std::string Utf16Le(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (const char c : ascii) {
-        bytes += std::string{c, '\0'};
-    }
-    return bytes;
-}
-
-}  // namespace
-
 TEST(WithValue, OneValueChangedEveryOtherByteKept)
 {
     const struct {

@@ -34,15 +34,6 @@ double Microseconds(const LARGE_INTEGER& since)
     return 1e6 * static_cast<double>(Now().QuadPart - since.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-std::string Utf16Le(const std::string& ascii)
-{
-    std::string bytes = "\xFF\xFE";
-    for (const char c : ascii) {
-        bytes += std::string{c, '\0'};
-    }
-    return bytes;
-}
-
 std::wstring Full(const wchar_t* name)
 {
     wchar_t path[MAX_PATH];

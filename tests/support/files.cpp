@@ -28,3 +28,12 @@ void WriteFileBytes(const std::string& path, const std::string& bytes)
         fclose(file);
     }
 }
+
+std::string Utf16Le(const std::string& ascii)
+{
+    std::string bytes = "\xFF\xFE";
+    for (const char c : ascii) {
+        bytes += std::string{c, '\0'};
+    }
+    return bytes;
+}

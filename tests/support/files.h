@@ -6,3 +6,5 @@
 // Reads a whole file as bytes; empty when absent.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+// ASCII text as a UTF-16 little-endian file's bytes, its byte-order mark first.
+std::string Utf16Le(const std::string& ascii);
