@@ -210,24 +210,6 @@ void Add(Findings* out, const Findings& more)
     out->insert(out->end(), more.begin(), more.end());
 }
 
-}  // namespace
-
-std::string Path(const std::wstring& path)
-{
-    std::string text = Utf8FromWide(path);
-    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
-    return text;
-}
-
-std::string Plain(double value, int decimals)
-{
-    char text[32] = "no usable number of";
-    if (isfinite(value) && fabs(value) < 1e9) {
-        snprintf(text, sizeof text, "%.*f", decimals, value + 0.0);
-    }
-    return text;
-}
-
 Findings JudgeFolder(const FolderFacts& f)
 {
     const std::string folder = Path(f.judged), started = Path(f.startedIn);
@@ -359,6 +341,24 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
                                                           "headview.log: headview starts a new one when the game "
                                                           "next starts."});
     return Said(out);
+}
+
+}  // namespace
+
+std::string Path(const std::wstring& path)
+{
+    std::string text = Utf8FromWide(path);
+    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
+    return text;
+}
+
+std::string Plain(double value, int decimals)
+{
+    char text[32] = "no usable number of";
+    if (isfinite(value) && fabs(value) < 1e9) {
+        snprintf(text, sizeof text, "%.*f", decimals, value + 0.0);
+    }
+    return text;
 }
 
 Finding DescribeHeading(const Settings& s, const std::string& offsetText, const std::string& gainText)

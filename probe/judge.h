@@ -16,10 +16,6 @@ struct Finding {
 };
 using Findings = std::vector<Finding>;
 
-Findings JudgeFolder(const FolderFacts& folder);
-Findings JudgeIni(const IniFacts& ini);
-Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder);
-
 // What the camera does for a head turn of 45 degrees (0.785, in radians as
 // the common trackers write the yaw) either way: [ok] when it follows it.
 Finding DescribeHeading(const Settings& settings, const std::string& offsetText, const std::string& gainText);
