@@ -3,12 +3,16 @@
 #include "probe/console.h"
 #include "probe/edit.h"
 
-#include <math.h>
+#include <windows.h>
+
 #include <stdio.h>
+
+#include <algorithm>
 
 namespace {
 
 constexpr double kStillRadians = 2.0 / kDegreesPerRadian;  // a hold that spread more: the head moved
+const char* const kLookAhead = "Look straight ahead at the screen and hold still for a second.";
 
 struct Session {
     std::wstring iniOption;
@@ -18,12 +22,12 @@ struct Session {
 };
 
 // The facts' findings and the session's; "Nothing was written." unless `written`.
-Findings Close(Session* s, bool written)
+Findings Close(const Session& s, bool written)
 {
-    Findings all = JudgeAll(s->facts);
-    all.insert(all.end(), s->findings.begin(), s->findings.end());
+    Findings all = JudgeAll(s.facts);
+    all.insert(all.end(), s.findings.begin(), s.findings.end());
     if (!written) {
-        all.push_back({kNote, "Nothing was written.", "", s->refused});
+        all.push_back({kNote, "Nothing was written.", "", s.refused});
     }
     return all;
 }
@@ -39,19 +43,16 @@ bool Prepare(const std::wstring& iniOption, Session* s)
         s->findings.push_back({kFix, "headview-probe cannot change headview.ini: " + WhyNotEditable(ini) + "."});
     }
     s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong || ini.readOnly;
-    if (s->refused) {
-        return false;  // the findings say why
-    }
     const FTPose* view = nullptr;
-    s->facts.tracker.region = OpenTrackerView(&view);
-    s->facts.watched = view == nullptr;
-    CloseTrackerView(&view);
-    return !s->facts.watched;
+    s->facts.tracker.region = s->refused ? kAbsent : OpenTrackerView(&view);
+    UnmapViewOfFile(view);
+    s->facts.watched = !s->refused && view == nullptr;  // the findings say why
+    return !s->refused && view != nullptr;
 }
 
 // After Enter, the mean over a one-second hold of the yaw headview follows;
 // false, with a finding saying why, when it measured nothing.
-bool Measure(Session* s, const char* request, double* yaw, TrackerFacts* hold)
+bool Measure(Session* s, const char* request, double* yaw)
 {
     WriteOut(std::string(request) + "\nPress Enter when ready.\n");
     std::string line;
@@ -60,23 +61,23 @@ bool Measure(Session* s, const char* request, double* yaw, TrackerFacts* hold)
         return false;
     }
     const Settings& settings = s->facts.ini.settings;
-    *hold = WatchTracker(1.0, settings, false, false);
-    for (const Finding& f : JudgeTracker(*hold, settings, s->facts.folder.wine)) {
-        if (f.mark == kStop) {
-            s->facts.tracker = *hold;
-            s->facts.watched = true;
-            return false;
-        }
+    const TrackerFacts hold = WatchTracker(1.0, settings, false, false);
+    const Findings judged = JudgeTracker(hold, settings, s->facts.folder.wine);
+    if (std::any_of(judged.begin(), judged.end(), [](const Finding& f) { return f.mark == kStop; })) {
+        s->facts.tracker = hold;
+        s->facts.watched = true;
+        return false;
     }
-    const YawStats& stats = SteeringYaw(*hold, settings.source);
-    *yaw = MeanYaw(stats);
-    if (!isfinite(*yaw) || fabs(*yaw) > 1000.0) {
+    const YawStats& stats = hold.Steering(settings.source);
+    *yaw = stats.Mean();
+    const bool usable = isfinite(*yaw) && fabs(*yaw) <= 1000.0, still = stats.Spread() <= kStillRadians;
+    if (!usable) {
         s->findings.push_back({kFix, "The tracker's yaw is no usable angle: restart the tracker."});
-    } else if (YawSpread(stats) > kStillRadians) {
-        s->findings.push_back({kFix, "Your head moved by " + Plain(YawSpread(stats) * kDegreesPerRadian, 1) +
+    } else if (!still) {
+        s->findings.push_back({kFix, "Your head moved by " + Plain(stats.Spread() * kDegreesPerRadian, 1) +
                                          " degrees during that second. Hold still and run this again."});
     }
-    return isfinite(*yaw) && fabs(*yaw) <= 1000.0 && YawSpread(stats) <= kStillRadians;
+    return usable && still;
 }
 
 // Writes key=value when `changed` follows the head; the findings are then
@@ -85,23 +86,23 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
 {
     const IniFacts& ini = s->facts.ini;
     const std::string line = std::string(kSettingKeys[key]) + "=" + value;
-    std::string error = WhyNotEditable(ini);
     const Finding heading = DescribeHeading(changed, key == kOffsetKey ? value : ini.texts[kOffsetKey],
                                             key == kMultiplierKey ? value : ini.texts[kMultiplierKey]);
-    bool leftover = false;
     if (heading.mark != kOk) {
         s->findings.push_back(
             {kFix, "With the value measured, " + line + ": " + heading.says +
                        (key == kMultiplierKey ? " Turn your head further, or ask for fewer degrees." : "")});
-        return Close(s, false);
+        return Close(*s, false);
     }
+    std::string error = WhyNotEditable(ini);
+    bool leftover = false;
     if (!error.empty() || !WriteIniValue(ini.path, key, value, &leftover, &error)) {
         s->findings.push_back({kFix,
                                "headview-probe could not change headview.ini safely: " + error +
                                    ". It is left as it was. To make the change by hand, put this line under "
                                    "[Settings]:",
                                line, true});
-        return Close(s, false);
+        return Close(*s, false);
     }
     Session after = {s->iniOption, GatherSetUpFacts(s->iniOption), s->findings, false};
     after.findings.push_back(
@@ -113,10 +114,8 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
                   (changed.test == 1 ? " headview reads it at once (headviewing_test=1)."
                                      : " headview reads headview.ini when the game starts (headviewing_test=0): start "
                                        "the game again for the change to count.")});
-    return Close(&after, true);
+    return Close(after, true);
 }
-
-const char* const kLookAhead = "Look straight ahead at the screen and hold still for a second.";
 
 }  // namespace
 
@@ -124,9 +123,8 @@ Findings RunCentre(const std::wstring& iniOption)
 {
     Session s = {};
     double yaw = 0.0;
-    TrackerFacts hold = {};
-    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &yaw, &hold)) {
-        return Close(&s, false);
+    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &yaw)) {
+        return Close(s, false);
     }
     Settings changed = s.facts.ini.settings;
     if (changed.source == 1) {  // the tracker's centre key centres this yaw; an offset would fight it
@@ -136,40 +134,30 @@ Findings RunCentre(const std::wstring& iniOption)
                                        " degrees. headview follows it (headviewing_source=1), so --centre writes no "
                                        "offset: your tracker's centre key centres the view" +
                                        (centred ? "." : ". Press it while you look straight ahead.")});
-        return Close(&s, true);
+        return Close(s, true);
     }
-    if (RawYawShakes(hold)) {
-        s.findings.push_back({kNote,
-                              "The raw yaw shook during that second where the processed yaw did not: headview "
-                              "follows the shake. To follow the processed yaw, with your tracker's smoothing, "
-                              "put these lines under [Settings] instead:",
-                              "headviewing_source=1\nheadviewing_offset=0.0"});
+    std::string value = Plain(round(-yaw * 10000.0) / 10000.0, 4);  // far finer than an eye can see
+    while (value.back() == '0' && value[value.size() - 2] != '.') {
+        value.pop_back();
     }
-    char offset[64];  // rounded to 0.0001, far below what an eye can see
-    snprintf(offset, sizeof offset, "%.4f", round(-yaw * 10000.0) / 10000.0 + 0.0);
-    std::string value = offset;
-    value.erase(value.find_last_not_of('0') + 1);
     changed.offset = static_cast<float>(-yaw);
-    return Write(&s, changed, kOffsetKey, value.back() == '.' ? value + "0" : value);
+    return Write(&s, changed, kOffsetKey, value);
 }
 
 Findings RunGain(const std::wstring& iniOption, double degrees)
 {
     Session s = {};
     double ahead = 0.0, side = 0.0;
-    TrackerFacts hold = {};
-    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &ahead, &hold) ||
-        !Measure(&s,
-                 "Now turn your head to the left as far as you would to look out of the side\nwindow, and hold "
-                 "it there.",
-                 &side, &hold)) {
-        return Close(&s, false);
+    const char* const lookSide =
+        "Now turn your head to the left as far as you would to look out of the side\nwindow, and hold it there.";
+    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &ahead) || !Measure(&s, lookSide, &side)) {
+        return Close(s, false);
     }
     const double turn = fabs(side - ahead);
     if (turn < 3.0 / kDegreesPerRadian) {
         s.findings.push_back({kFix, "Your head turned only " + Plain(turn * kDegreesPerRadian, 1) +
                                         " degrees: too little to measure. Turn further and run this again."});
-        return Close(&s, false);
+        return Close(s, false);
     }
     // The sign of the present gain decides which way the camera turns.
     const double magnitude = fmin(fmax(round(degrees / turn), 1.0), 2147483647.0);

@@ -6,6 +6,8 @@
 #include "settings/settings.h"
 #include "tracker/freetrack.h"
 
+#include <math.h>
+
 #include <string>
 
 constexpr double kDegreesPerRadian = 57.29577951308232;
@@ -51,10 +53,12 @@ struct LogFacts {
 };
 
 struct YawStats {
-    int count;
+    int count, jitterCount;
     double min, max, sum, last, beforeLast;
     double jitterSquares;  // squared second differences: shake smooth motion does not explain
-    int jitterCount;
+    double Mean() const { return count > 0 ? sum / count : 0.0; }
+    double Spread() const { return max - min; }
+    double Jitter() const { return jitterCount > 0 ? sqrt(jitterSquares / jitterCount) : 0.0; }
 };
 
 enum Region { kAbsent, kDenied, kOpen };
@@ -69,6 +73,7 @@ struct TrackerFacts {
     int64_t published;      // poses published, from the tracker's counter
     double sendingSeconds;  // watched, the stalls left out
     double longestStall;
+    const YawStats& Steering(int32_t source) const { return source == 1 ? processed : raw; }
 };
 
 struct Facts {
@@ -89,7 +94,6 @@ Facts GatherSetUpFacts(const std::wstring& iniOption);  // all but the tracker's
 // sees: the region mapped read-only, no handle to it kept (so that it
 // vanishes when the tracker ends), never created or written, never the mutex.
 Region OpenTrackerView(const FTPose** view);
-void CloseTrackerView(const FTPose** view);
 // A copy counts when a second copy 50 us later is the same to the byte:
 // writers store the counter last, and a pose far faster than that.
 bool CopyStablePose(const FTPose* source, FTPose* pose);
@@ -108,10 +112,6 @@ struct StallClock {
 };
 void NoteReading(StallClock* clock, double now, bool advanced);
 void AddPose(TrackerFacts* facts, const FTPose& pose);
-double MeanYaw(const YawStats& stats);
-double YawSpread(const YawStats& stats);
-double YawJitter(const YawStats& stats);
-const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source);
 // Watches for `seconds`, taking up a tracker that appears meanwhile; `live`
 // prints what arrives and the heading `settings` give (none unless `cameraOn`).
 TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraOn, bool live);

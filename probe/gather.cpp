@@ -7,9 +7,11 @@
 #include <windows.h>
 
 #include <ctype.h>
+#include <wctype.h>
 #include <string.h>
 
 #include <algorithm>
+#include <numeric>
 
 namespace {
 
@@ -31,17 +33,15 @@ std::wstring FolderOf(const std::wstring& path)
 }
 
 // Levenshtein distance of two names, letters in any case.
-size_t Distance(const std::string& a, const char* b)
+size_t Distance(const std::wstring& a, const char* b)
 {
     std::vector<size_t> row(strlen(b) + 1);
-    for (size_t j = 0; j < row.size(); ++j) {
-        row[j] = j;
-    }
+    std::iota(row.begin(), row.end(), 0);
     for (size_t i = 1; i <= a.size(); ++i) {
         size_t diagonal = row[0]++;
         for (size_t j = 1; j < row.size(); ++j) {
             const size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (tolower(a[i - 1]) != tolower(b[j - 1]))});
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (towlower(a[i - 1]) != tolower(b[j - 1]))});
             diagonal = above;
         }
     }
@@ -71,7 +71,7 @@ void Explain(const IniText& text, IniFacts* ini)
                 ini->misplaced[key] = shown;
                 ini->under[key] = header;
             } else if (!named && !ini->present[key] && line.settings == 1 &&
-                       Distance(std::string(line.name.begin(), line.name.end()), kSettingKeys[key]) <= 3) {
+                       Distance(line.name, kSettingKeys[key]) <= 3) {
                 ini->nearMiss[key] = shown;
             }
             seen[key] = seen[key] || (named && line.settings == 1);

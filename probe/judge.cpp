@@ -3,7 +3,6 @@
 #include "settings/heading.h"
 #include "settings/utf8.h"
 
-#include <math.h>
 #include <stdio.h>
 
 #include <algorithm>
@@ -17,8 +16,30 @@ constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 
 const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
 const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
-constexpr const char* kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
-const std::string kSaveAs = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
+const char* const kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
+const char* const kRunThere =
+    " Put headview-probe.exe in the game's folder, the one with the game's .exe and ScriptHookV.dll, and run it "
+    "from there.";
+
+// A finding whose `text` has each "@" filled by the next of `parts`.
+Finding Say(Mark mark, std::string text, std::initializer_list<std::string> parts = {}, const std::string& lines = "")
+{
+    size_t at = 0;
+    for (const std::string& part : parts) {
+        at = text.find('@', at);
+        text.replace(at, 1, part);
+        at += part.size();
+    }
+    return {mark, text, lines};
+}
+
+void Add(Findings* out, bool when, Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
+         const std::string& lines = "")
+{
+    if (when) {
+        out->push_back(Say(mark, text, parts, lines));
+    }
+}
 
 std::string Line(int key, const std::string& value)
 {
@@ -34,14 +55,15 @@ bool Converts(int key, const std::string& text)
 }
 
 // The line as the player likely meant it: the value cut at a blank or a
-// comment, a decimal comma made a point; else the value to suggest.
+// comment, a decimal comma made a point, a camera meant off kept off; else
+// the value to suggest.
 std::string Corrected(int key, std::string value)
 {
     value = value.substr(0, value.find_first_of(" \t;#"));
-    if (key == kOffsetKey && value.find(',') != std::string::npos) {
-        value[value.find(',')] = '.';
+    if (key == kOffsetKey) {
+        std::replace(value.begin(), value.end(), ',', '.');
     }
-    for (const char* off : {"off", "no", "false"}) {  // the camera meant to be off stays off
+    for (const char* off : {"off", "no", "false"}) {
         value = key == kEnabledKey && _stricmp(value.c_str(), off) == 0 ? "0" : value;
     }
     return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
@@ -50,7 +72,7 @@ std::string Corrected(int key, std::string value)
 // Why the reader returned no key at all, where the bytes tell; and the cure.
 std::string WhyNoKeys(const IniFacts& ini, std::string* cure)
 {
-    *cure = ini.noSection || !ini.oddHeader.empty() ? "" : kSaveAs;
+    *cure = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
     if (ini.noSection) {
         *cure = " Copy it again from the headview zip, or put these lines in it:";
         return "headview.ini has no [Settings] line.";
@@ -63,10 +85,8 @@ std::string WhyNoKeys(const IniFacts& ini, std::string* cure)
                "section there.";
     }
     *cure = " Put the comment on a line of its own.";
-    return ini.oddHeader.empty() ? ""
-                                 : "The reader here takes " + ini.oddHeader +
-                                       " for another section: Wine's "
-                                       "reader ends a name at its last \"]\".";
+    const std::string odd = "The reader here takes @ for another section: Wine's reader ends a name at its last \"]\".";
+    return ini.oddHeader.empty() ? "" : Say(kFix, odd, {ini.oddHeader}).says;
 }
 
 void JudgeKey(const IniFacts& ini, int key, Findings* out)
@@ -74,30 +94,26 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
     const std::string uses = std::string("headview uses ") + kFallbacks[key] +
                              (key == kSourceKey ? "" : " and logs an error line at each reading");
     const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
-    if (!misplaced.empty() && ini.present[key]) {
-        out->push_back({kFix, "The line " + misplaced + " is not read: headview takes " + Line(key, text) +
-                                  " from the first [Settings] and reads no other line of that key. Delete the line "
-                                  "you do not mean."});
-    } else if (!misplaced.empty()) {
-        out->push_back({kFix,
-                        "The line " + misplaced + " stands " +
-                            (ini.under[key].empty() ? "above every section" : "under " + ini.under[key]) +
-                            ", where headview does not read it, so " + uses +
-                            ". Move it below the first [Settings] line:",
-                        misplaced});
-    }
-    if (ini.present[key] && !Converts(key, text)) {
-        out->push_back({kFix, "headview cannot read " + Line(key, text) + ", so " + uses + ". Write it as:",
-                        Corrected(key, text)});
-    } else if (!ini.present[key] && misplaced.empty() && !text.empty()) {
-        out->push_back(
-            {kFix, "The line " + text + " looks like " + kSettingKeys[key] + " misspelt, so " + uses + ". Write it as:",
-             Corrected(key, text.find('=') == std::string::npos ? "" : text.substr(text.find('=') + 1))});
-    } else if (!ini.present[key] && misplaced.empty() && key != kSourceKey) {  // no source: read as always
-        out->push_back({kFix,
-                        "headview.ini has no " + std::string(kSettingKeys[key]) + " under [Settings], so " + uses +
-                            ". Add this line under [Settings]:",
-                        Line(key, kSuggested[key])});
+    const std::string where = ini.under[key].empty() ? "above every section" : "under " + ini.under[key];
+    const bool present = ini.present[key], elsewhere = !misplaced.empty();
+    Add(out, elsewhere && present, kFix,
+        "The line @ is not read: headview takes @ from the first [Settings] and reads no other line of that key. "
+        "Delete the line you do not mean.",
+        {misplaced, Line(key, text)});
+    Add(out, elsewhere && !present, kFix,
+        "The line @ stands @, where headview does not read it, so @. Move it below the first [Settings] line:",
+        {misplaced, where, uses}, misplaced);
+    const size_t equals = text.find('=');
+    if (present && !Converts(key, text)) {
+        Add(out, true, kFix, "headview cannot read @, so @. Write it as:", {Line(key, text), uses},
+            Corrected(key, text));
+    } else if (!present && !elsewhere && !text.empty()) {
+        Add(out, true, kFix, "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
+            Corrected(key, equals == std::string::npos ? "" : text.substr(equals + 1)));
+    } else {  // no source: read as always
+        Add(out, !present && !elsewhere && key != kSourceKey, kFix,
+            "headview.ini has no @ under [Settings], so @. Add this line under [Settings]:", {kSettingKeys[key], uses},
+            Line(key, kSuggested[key]));
     }
 }
 
@@ -109,28 +125,28 @@ float HeadingAt(const Settings& settings, double yaw, double rawYaw)
     return HeadingFor(settings, pose);
 }
 
-const struct {
-    LogSetup setup;
-    Mark mark;
-    const char* says;
-} kLogRows[] = {
-    {kNoLog, kFix,
-     "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start "
-     "the game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder "
-     "cannot be written to."},
-    {kEmptyLog, kFix,
-     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
-     "update ScriptHookV must be updated too; then start the game again."},
-    {kNoSetup, kFix, "headview.log shows that headview's script ran no frame: start the game again and load a game."},
-    {kMadeByHeadview, kNote,
-     "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself; it picks "
-     "up a tracker started later at the game's privilege level."},
-    {kTrackerFound, kOk, "headview.log: the tracker's data was there when the game last started."},
-    {kCannotOpen, kFix,
-     "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. "
-     "Run the tracker and the game at the same privilege level (both as administrator or neither), then start the "
-     "game again."},
-};
+const char* const kLogSays[] = {
+    // kNoLog
+    "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start the "
+    "game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder cannot "
+    "be written to.",
+    // kEmptyLog
+    "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
+    "update ScriptHookV must be updated too; then start the game again.",
+    // kNoSetup
+    "headview.log shows that headview's script ran no frame: start the game again and load a game.",
+    // kMadeByHeadview
+    "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself; it picks up "
+    "a tracker started later at the game's privilege level.",
+    // kTrackerFound
+    "headview.log: the tracker's data was there when the game last started.",
+    // kCannotOpen
+    "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. Run "
+    "the tracker and the game at the same privilege level (both as administrator or neither), then start the game "
+    "again.",
+    // kFarBack
+    ""};
+const Mark kLogMarks[] = {kFix, kFix, kFix, kNote, kOk, kFix, kOk};
 
 const struct {
     Situation situation;
@@ -169,6 +185,12 @@ const struct {
      kToProcessed},
 };
 
+// The raw yaw shakes where the processed one does not (by more than 0.1 degrees).
+bool RawYawShakes(const TrackerFacts& f)
+{
+    return f.raw.Jitter() > kShakyRadians && f.raw.Jitter() > 2.0 * f.processed.Jitter();
+}
+
 // The two yaws compared by where the camera points while the head looks
 // straight ahead (the tracker's centre key puts the processed yaw at zero
 // there), following each, with the offset that is set.
@@ -182,89 +204,83 @@ Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
     if (fabs(bias) * kDegreesPerRadian <= kCentredDegrees) {
         return {kOk, "Both yaws agree within 2 degrees and are steady: either headviewing_source works."};
     }
-    const std::string says = "The raw yaw sits " + Plain(fabs(bias) * kDegreesPerRadian, 1) +
-                             " degrees off the processed yaw: looking straight ahead, the camera turns " +
-                             Plain(processed, 1) + " degrees following the processed yaw and " + Plain(raw, 1) +
-                             " degrees following the raw yaw, which headview " +
-                             (s.source == 1 ? "does not follow." : "follows.");
+    const Finding apart = Say(kNote,
+                              "The raw yaw sits @ degrees off the processed yaw: looking straight ahead, the camera "
+                              "turns @ degrees following the processed yaw and @ degrees following the raw yaw, which "
+                              "headview @.",
+                              {Plain(fabs(bias) * kDegreesPerRadian, 1), Plain(processed, 1), Plain(raw, 1),
+                               s.source == 1 ? "does not follow" : "follows"});
     if (s.source == 1 || fabs(raw) <= kCentredDegrees) {
-        return {kNote, says};
+        return apart;
     }
     return {kFix,
-            says +
+            apart.says +
                 " Run headview-probe --centre while you look straight ahead, or follow the processed yaw, "
                 "centred by your tracker's centre key, with these lines:",
             kToProcessed};
 }
 
-// The findings that say something: a check with nothing to say gives none.
-Findings Said(Findings findings)
-{
-    findings.erase(std::remove_if(findings.begin(), findings.end(), [](const Finding& f) { return f.says.empty(); }),
-                   findings.end());
-    return findings;
-}
-
-void Add(Findings* out, const Findings& more)
-{
-    out->insert(out->end(), more.begin(), more.end());
-}
-
 Findings JudgeFolder(const FolderFacts& f)
 {
     const std::string folder = Path(f.judged), started = Path(f.startedIn);
-    const std::string runThere =
-        " Put headview-probe.exe in the game's folder, the one with the game's .exe and "
-        "ScriptHookV.dll, and run it from there.";
-    if (f.judged.empty()) {
-        return {{kStop, (f.fromIni ? started + ", the folder given with --ini, is not the game's folder (it holds "
-                                               "neither ScriptHookV.dll nor headview.asi): check that path."
-                         : f.own != f.startedIn ? "Neither " + started + " nor " + Path(f.own) +
-                                                      " is the game's folder: neither holds ScriptHookV.dll or "
-                                                      "headview.asi." +
-                                                      runThere
-                                                : started +
-                                                      " is not the game's folder: it holds neither "
-                                                      "ScriptHookV.dll nor headview.asi." +
-                                                      runThere)}};
+    Findings out;
+    const bool none = f.judged.empty();
+    Add(&out, none && f.fromIni, kStop,
+        "@, the folder given with --ini, is not the game's folder (it holds neither ScriptHookV.dll nor "
+        "headview.asi): check that path.",
+        {started});
+    Add(&out, none && !f.fromIni && f.own != f.startedIn, kStop,
+        "Neither @ nor @ is the game's folder: neither holds ScriptHookV.dll or headview.asi.@",
+        {started, Path(f.own), kRunThere});
+    Add(&out, none && !f.fromIni && f.own == f.startedIn, kStop,
+        "@ is not the game's folder: it holds neither ScriptHookV.dll nor headview.asi.@", {started, kRunThere});
+    if (none) {
+        return out;
     }
-    return Said(
-        {{kOk, f.scriptHook ? "The game's folder: " + folder : ""},
-         {kNote, f.judged == f.startedIn ? ""
-                                         : "headview-probe was started in " + started +
-                                               ", which is not a game folder: it checked its own folder."},
-         {kStop, f.scriptHook ? ""
-                              : "ScriptHookV.dll is not in " + folder +
-                                    ". If that is the game's folder "
-                                    "(the one with the game's .exe), install ScriptHookV there; if not, put "
-                                    "headview-probe.exe in the game's folder and run it from there."},
-         {kStop, f.plugin ? "" : "headview.asi is not in the game's folder: copy it there from the headview zip."},
-         {kStop, f.asiLoader ? ""
-                             : "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in "
-                               "the game's folder: copy it there from the ScriptHookV zip."},
-         {kNote, f.leftover ? "headview.ini.probe-new was left by a headview-probe that was stopped: the next "
-                              "--centre or --gain removes it, or delete it."
-                            : ""}});
+    Add(&out, f.scriptHook, kOk, "The game's folder: @", {folder});
+    Add(&out, f.judged != f.startedIn, kNote,
+        "headview-probe was started in @, which is not a game folder: it checked its own folder.", {started});
+    Add(&out, !f.scriptHook, kStop,
+        "ScriptHookV.dll is not in @. If that is the game's folder (the one with the game's .exe), install "
+        "ScriptHookV there; if not, put headview-probe.exe in the game's folder and run it from there.",
+        {folder});
+    Add(&out, !f.plugin, kStop, "headview.asi is not in the game's folder: copy it there from the headview zip.");
+    Add(&out, !f.asiLoader, kStop,
+        "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in the game's folder: copy it there "
+        "from the ScriptHookV zip.");
+    Add(&out, f.leftover, kNote,
+        "headview.ini.probe-new was left by a headview-probe that was stopped: the next --centre or --gain removes "
+        "it, or delete it.");
+    return out;
+}
+
+// headview.ini that is not there, or not a file headview can read.
+Finding JudgeMissingIni(const IniFacts& ini)
+{
+    const std::string path = Path(ini.path);
+    if (ini.tooLong) {
+        return Say(kStop,
+                   "@ is @ characters long: headview finds its file only on a path of up to 259, and keeps the "
+                   "camera off. Move the game to a folder with a shorter path.",
+                   {path, std::to_string(ini.path.size())});
+    }
+    if (ini.isFolder) {
+        return Say(kFix,
+                   "@ is a folder: headview reads it as a file without keys. Delete it and copy headview.ini from "
+                   "the headview zip in its place.",
+                   {path});
+    }
+    const std::string rename = "There is " + ini.nearMissFile +
+                               ", whose end Windows hides: rename it to headview.ini (in Explorer: View, tick \"File "
+                               "name extensions\").";
+    return Say(kStop, "There is no @, so headview keeps the camera off. @",
+               {path, ini.nearMissFile.empty() ? "Copy it there from the headview zip." : rename});
 }
 
 Findings JudgeIni(const IniFacts& ini)
 {
-    const std::string path = Path(ini.path);
     if (ini.tooLong || !ini.exists || ini.isFolder) {
-        return {{ini.isFolder ? kFix : kStop,
-                 ini.tooLong ? path + " is " + std::to_string(ini.path.size()) +
-                                   " characters long: headview finds "
-                                   "its file only on a path of up to 259, and keeps the camera off. Move the game to a "
-                                   "folder with a shorter path."
-                 : ini.isFolder
-                     ? path + " is a folder: headview reads it as a file without keys. Delete it and "
-                              "copy headview.ini from the headview zip in its place."
-                     : "There is no " + path + ", so headview keeps the camera off. " +
-                           (ini.nearMissFile.empty() ? "Copy it there from the headview zip."
-                                                     : "There is " + ini.nearMissFile +
-                                                           ", whose end Windows hides: rename "
-                                                           "it to headview.ini (in Explorer: View, tick \"File name "
-                                                           "extensions\").")}};
+        return {JudgeMissingIni(ini)};
     }
     Findings out;
     std::string cure, why = WhyNoKeys(ini, &cure), all = "[Settings]";
@@ -272,75 +288,53 @@ Findings JudgeIni(const IniFacts& ini)
         why = ini.present[key] ? "" : why;
         all += "\n" + Line(key, kSuggested[key]);
     }
-    if (!why.empty()) {
-        out.push_back({kFix,
-                       why +
-                           " So headview reads none of its keys and takes headviewing=1, headviewing_test=1, "
-                           "headviewing_multiplier=23 (thirty-five) and headviewing_offset=0.0." +
-                           cure,
-                       ini.noSection ? all : ""});
-    }
+    Add(&out, !why.empty(), kFix,
+        "@ So headview reads none of its keys and takes headviewing=1, headviewing_test=1, headviewing_multiplier=23 "
+        "(thirty-five) and headviewing_offset=0.0.@",
+        {why, cure}, ini.noSection ? all : "");
     for (int key = 0; key < kSettingKeyCount && why.empty(); ++key) {
         JudgeKey(ini, key, &out);
     }
     const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey], ini.texts[kMultiplierKey]);
-    out.push_back(
-        ini.settings.enabled != 1
-            ? Finding{kStop,
-                      "headview.ini turns the camera off (headviewing=" + ini.texts[kEnabledKey] + "). To turn it on:",
-                      "headviewing=1"}
-        : heading.mark == kOk ? Finding{kOk, ""}
-                              : Finding{kStop, heading.says + " Put this line under [Settings]:", heading.lines});
+    const bool on = ini.settings.enabled == 1;
+    Add(&out, !on, kStop, "headview.ini turns the camera off (headviewing=@). To turn it on:", {ini.texts[kEnabledKey]},
+        "headviewing=1");
+    Add(&out, on && heading.mark != kOk, kStop, "@ Put this line under [Settings]:", {heading.says}, heading.lines);
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
-    if (ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees) {
-        out.push_back({kNote,
-                       "headviewing_offset=" + ini.texts[kOffsetKey] + " turns the view " + Plain(offCentre, 1) +
-                           " degrees off centre, although headview follows the processed yaw, which your "
-                           "tracker's centre key centres. For a centred view:",
-                       "headviewing_offset=0.0"});
-    }
-    if (ini.settings.test == 1 && ini.present[kTestKey]) {
-        out.push_back({kNote,
-                       "headview reads headview.ini again on every frame (headviewing_test=1): fine while "
-                       "tuning. For play:",
-                       "headviewing_test=0"});
-    }
-    return Said(out);
+    Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees, kNote,
+        "headviewing_offset=@ turns the view @ degrees off centre, although headview follows the processed yaw, "
+        "which your tracker's centre key centres. For a centred view:",
+        {ini.texts[kOffsetKey], Plain(offCentre, 1)}, "headviewing_offset=0.0");
+    Add(&out, ini.settings.test == 1 && ini.present[kTestKey], kNote,
+        "headview reads headview.ini again on every frame (headviewing_test=1): fine while tuning. For play:", {},
+        "headviewing_test=0");
+    return out;
 }
 
 Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder)
 {
     Findings out;
-    for (const auto& row : kLogRows) {
-        if (row.setup == log.setup) {
-            out.push_back({row.mark, row.says});
-        }
-    }
-    if (log.setup == kNoLog && folder.wine && folder.plugin && folder.scriptHook && folder.asiLoader) {
-        out.back().says +=
-            " Under Proton, Wine loads its own dinput8.dll unless the game starts with the launch "
-            "option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% (Steam: the game's Properties, Launch "
-            "options).";
-    }
+    const bool loaderSkipped =
+        log.setup == kNoLog && folder.wine && folder.plugin && folder.scriptHook && folder.asiLoader;
+    Add(&out, log.setup != kFarBack, kLogMarks[log.setup], "@@",
+        {kLogSays[log.setup], loaderSkipped ? " Under Proton, Wine loads its own dinput8.dll unless the game starts "
+                                              "with the launch option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% "
+                                              "(Steam: the game's Properties, Launch options)."
+                                            : ""});
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
         keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);
     }
-    out.push_back({kNote, log.badKeys > 0 && keysRead ? "headview.log: when the game last ran, headview could not "
-                                                        "read a key of headview.ini. It reads well now: start the "
-                                                        "game again."
-                                                      : ""});
-    out.push_back({kNote, log.missingIni > 0 && ini.exists ? "headview.log: when the game last ran, headview.ini was "
-                                                             "not in the game's folder. It is there now: start the "
-                                                             "game again."
-                                                           : ""});
-    out.push_back({kNote, log.bytes <= 10 * 1048576 ? ""
-                                                    : "headview.log is " + Plain(log.bytes / 1048576.0, 1) +
-                                                          " MB, most of it the line \"" + log.repeated +
-                                                          "\", written on every frame of a game run. You may delete "
-                                                          "headview.log: headview starts a new one when the game "
-                                                          "next starts."});
-    return Said(out);
+    const char* const since = "headview.log: when the game last ran, @. @ now: start the game again.";
+    Add(&out, log.badKeys > 0 && keysRead, kNote, since,
+        {"headview could not read a key of headview.ini", "It reads well"});
+    Add(&out, log.missingIni > 0 && ini.exists, kNote, since,
+        {"headview.ini was not in the game's folder", "It is there"});
+    Add(&out, log.bytes > 10 * 1048576, kNote,
+        "headview.log is @ MB, most of it the line \"@\", written on every frame of a game run. You may delete "
+        "headview.log: headview starts a new one when the game next starts.",
+        {Plain(log.bytes / 1048576.0, 1), log.repeated});
+    return out;
 }
 
 }  // namespace
@@ -365,52 +359,40 @@ Finding DescribeHeading(const Settings& s, const std::string& offsetText, const 
 {
     const std::string offset = "headviewing_offset=" + offsetText, gain = "headviewing_multiplier=" + gainText;
     const float left = HeadingAt(s, -kTestTurn, -kTestTurn), right = HeadingAt(s, kTestTurn, kTestTurn);
-    const float ahead = HeadingAt(s, 0.0, 0.0);
+    const float ahead = HeadingAt(s, 0.0, 0.0), widest = fmax(fabs(left), fabs(right));
     if (!isfinite(left) || !isfinite(right)) {
-        return {kStop,
-                "The camera can never move: with " + offset + " and " + gain +
-                    " the heading is no usable angle, so headview sends none.",
-                "headviewing_offset=0.0"};
+        return Say(kStop,
+                   "The camera can never move: with @ and @ the heading is no usable angle, so headview sends none.",
+                   {offset, gain}, "headviewing_offset=0.0");
+    }
+    if (left == right && s.multiplier == 0) {
+        return {kStop, "A gain of 0 holds the camera straight ahead, wherever you look.", "headviewing_multiplier=39"};
     }
     if (left == right) {
-        return s.multiplier == 0 ? Finding{kStop,
-                                           "A gain of 0 holds the camera straight ahead, wherever you look."
-                                           "headviewing_multiplier=39"}
-                                 : Finding{kStop,
-                                           "The camera would not follow your head: " + offset +
-                                               " is so large that a head turn is lost in it.",
-                                           "headviewing_offset=0.0"};
+        return Say(kStop, "The camera would not follow your head: @ is so large that a head turn is lost in it.",
+                   {offset}, "headviewing_offset=0.0");
     }
-    if (fabs(s.offset) > kTestTurn && fmax(fabs(left), fabs(right)) > 180.0) {
-        return {kStop,
-                offset + " turns the camera " + Plain(ahead, 0) +
-                    " degrees while you look straight ahead, "
-                    "and a head turn past 180: it would spin round. The offset is in the tracker's unit, "
-                    "radians for the common trackers.",
-                "headviewing_offset=0.0"};
+    if (fabs(s.offset) > kTestTurn && widest > 180.0) {
+        return Say(kStop,
+                   "@ turns the camera @ degrees while you look straight ahead, and a head turn past 180: it would "
+                   "spin round. The offset is in the tracker's unit, radians for the common trackers.",
+                   {offset, Plain(ahead, 0)}, "headviewing_offset=0.0");
     }
-    if (fmax(fabs(left), fabs(right)) > 180.0) {
-        return {kStop,
-                "With " + gain +
-                    " a head turn of 45 degrees would turn the camera past 180 degrees: it would "
-                    "spin round.",
-                s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39"};
+    if (widest > 180.0) {
+        return Say(kStop,
+                   "With @ a head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
+                   {gain}, s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39");
     }
     const bool decimalLooking = gainText.find_first_not_of("0123456789") == std::string::npos && s.multiplier >= 16;
-    return {kOk, "A head turn of 45 degrees turns the camera " + Plain(fabs(right - ahead), 0) + " degrees" +
-                     (decimalLooking ? " (" + gain + " is base 16: " + std::to_string(s.multiplier) + ")." : ".")};
-}
-
-bool RawYawShakes(const TrackerFacts& f)
-{
-    return YawJitter(f.raw) > kShakyRadians && YawJitter(f.raw) > 2.0 * YawJitter(f.processed);
+    return Say(kOk, "A head turn of 45 degrees turns the camera @ degrees@",
+               {Plain(fabs(right - ahead), 0),
+                decimalLooking ? " (" + gain + " is base 16: " + std::to_string(s.multiplier) + ")." : "."});
 }
 
 Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
 {
     const bool yawsZero = f.rawAlwaysZero && f.processedAlwaysZero;
-    const bool notMoved = YawSpread(f.processed) < kMovedRadians && YawSpread(f.raw) < kMovedRadians;
-    const bool shaky = RawYawShakes(f);
+    const bool notMoved = f.processed.Spread() < kMovedRadians && f.raw.Spread() < kMovedRadians;
     // A raw yaw left at zero cannot steer, moved or not.
     return f.region == kAbsent                                      ? kNoTracker
            : f.region == kDenied                                    ? kNotAllowed
@@ -422,7 +404,7 @@ Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
            : f.rawAlwaysZero && (settings.source != 1 || !notMoved) ? kRawZero
            : notMoved                                               ? kNotMoved
            : f.sameEveryPose                                        ? kSameYaws
-           : shaky                                                  ? kRawShaky
+           : RawYawShakes(f)                                        ? kRawShaky
                                                                     : kTracking;
 }
 
@@ -431,28 +413,27 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
     const Situation situation = JudgeYaws(f, s);
     const std::string rate =
         "Your tracker sends " + Plain(f.published / f.sendingSeconds, 0) + " head positions a second";
-    if (situation == kStalled) {
-        return {{kFix, rate + ", but sent none for " + Plain(f.longestStall, 1) +
-                           " seconds: it lost sight of you (look at its camera view), or was paused."}};
-    }
-    Findings out = {{kOk, situation > kStalled ? rate + "." : ""}};
+    Findings out;
+    Add(&out, situation == kStalled, kFix,
+        "@, but sent none for @ seconds: it lost sight of you (look at its camera view), or was paused.",
+        {rate, Plain(f.longestStall, 1)});
+    Add(&out, situation > kStalled, kOk, rate + ".");
     if (situation == kTracking) {
         out.push_back(JudgeCentre(f, s));
     }
-    for (const auto& row : kTrackerRows) {
-        if (row.situation == situation && (row.source == -1 || row.source == s.source)) {
-            out.push_back({row.mark, row.says, row.lines});
-            break;
-        }
+    const auto row = std::find_if(std::begin(kTrackerRows), std::end(kTrackerRows), [&](const auto& r) {
+        return r.situation == situation && (r.source == -1 || r.source == s.source);
+    });
+    const std::string prefix =
+        situation == kNoTracker && wine
+            ? " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and the probe must "
+              "run in that prefix too: for Steam, protontricks-launch --appid <the game's app id> headview-probe.exe; "
+              "for a plain prefix, WINEPREFIX=<the game's prefix> wine headview-probe.exe."
+            : "";
+    if (row != std::end(kTrackerRows)) {
+        out.push_back({row->mark, row->says + prefix, row->lines});
     }
-    if (situation == kNoTracker && wine) {
-        out.back().says +=
-            " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and "
-            "the probe must run in that prefix too: for Steam, protontricks-launch --appid <the game's "
-            "app id> headview-probe.exe; for a plain prefix, WINEPREFIX=<the game's prefix> wine "
-            "headview-probe.exe.";
-    }
-    return Said(out);
+    return out;
 }
 
 Settings JudgedSettings(const Facts& f)
@@ -464,19 +445,19 @@ Settings JudgedSettings(const Facts& f)
 
 Findings JudgeAll(const Facts& f)
 {
-    Findings out = JudgeFolder(f.folder);
+    Findings out = JudgeFolder(f.folder), more;
     if (!f.folder.judged.empty()) {
-        Add(&out, JudgeIni(f.ini));
-        Add(&out, JudgeLog(f.log, f.ini, f.folder));
+        more = JudgeIni(f.ini);
+        out.insert(out.end(), more.begin(), more.end());
+        more = JudgeLog(f.log, f.ini, f.folder);
+        out.insert(out.end(), more.begin(), more.end());
     }
     if (f.watched) {
-        Add(&out, JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine));
+        more = JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine);
+        out.insert(out.end(), more.begin(), more.end());
     }
-    bool turns = f.ini.exists && !f.ini.tooLong && !f.ini.isFolder && f.ini.settings.enabled == 1;
-    for (const Finding& finding : out) {
-        turns = turns && finding.mark != kStop;
-    }
-    if (turns) {
+    const bool stop = std::any_of(out.begin(), out.end(), [](const Finding& x) { return x.mark == kStop; });
+    if (!stop && f.ini.exists && !f.ini.tooLong && !f.ini.isFolder && f.ini.settings.enabled == 1) {
         out.push_back(DescribeHeading(f.ini.settings, f.ini.texts[kOffsetKey], f.ini.texts[kMultiplierKey]));
     }
     return out;

@@ -20,6 +20,7 @@ using Findings = std::vector<Finding>;
 // the common trackers write the yaw) either way: [ok] when it follows it.
 Finding DescribeHeading(const Settings& settings, const std::string& offsetText, const std::string& gainText);
 
+// In the order JudgeYaws tries them; from kTracking on, the rate is [ok].
 enum Situation {
     kNoTracker,
     kNotAllowed,
@@ -28,15 +29,13 @@ enum Situation {
     kOnlyZeros,
     kStalled,
     kHeldStill,
-    kRawZero,  // the raw yaw stays zero while the processed one does not
+    kRawZero,
     kNotMoved,
     kSameYaws,
-    kRawShaky,  // the raw yaw shakes where the processed one does not
-    kTracking,  // both filled and steady: judged by where each points
+    kRawShaky,
+    kTracking
 };
 Situation JudgeYaws(const TrackerFacts& facts, const Settings& settings);
-// The raw yaw shakes where the processed one does not (by more than 0.1 degrees).
-bool RawYawShakes(const TrackerFacts& facts);
 Findings JudgeTracker(const TrackerFacts& facts, const Settings& settings, bool wine);
 
 // The settings the tracker is judged by: the file's, or the shipped file's

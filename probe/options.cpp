@@ -2,48 +2,50 @@
 
 #include <stdlib.h>
 
+namespace {
+
+// `text` as a number from `low` to `high`, a whole one when `whole`.
+bool Number(const std::string& text, double low, double high, bool whole, double* number)
+{
+    char* end = nullptr;
+    *number = strtod(text.c_str(), &end);
+    return !text.empty() && *end == '\0' && *number >= low && *number <= high &&
+           (!whole || *number == static_cast<int>(*number));
+}
+
+}  // namespace
+
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error)
 {
     for (const std::string& arg : arguments) {
         options->use = arg == "-h" || arg == "--help" || arg == "/?" ? Use::kHelp : options->use;
     }
+    const char* const names[] = {"the watch (--seconds)", "--centre", "--gain"};
     Use chosen = Use::kNone;
     for (size_t i = 0; i < arguments.size() && options->use != Use::kHelp && error->empty(); ++i) {
         const std::string& arg = arguments[i];
         const bool takesValue = arg == "--gain" || arg == "--seconds" || arg == "--ini";
         const std::string value = takesValue && i + 1 < arguments.size() ? arguments[++i] : "";
-        char* end = nullptr;
-        const double number = strtod(value.c_str(), &end);
-        const bool numeric = !value.empty() && *end == '\0';
-        Use use = Use::kNone;
+        const Use use = arg == "--centre" || arg == "--center" ? Use::kCentre
+                        : arg == "--gain"                      ? Use::kGain
+                        : arg == "--seconds"                   ? Use::kWatch
+                                                               : Use::kNone;
+        double number = 0.0;
         if (takesValue && value.empty()) {
-            *error = arg + ": give its value after it, as in " +
-                     (arg == "--gain"      ? "--gain 90"
-                      : arg == "--seconds" ? "--seconds 20"
-                                           : "--ini C:\\Games\\headview.ini");
-        } else if (arg == "--centre" || arg == "--center") {
-            use = Use::kCentre;
-        } else if (arg == "--gain" && (!numeric || number < 1 || number > 360)) {
+            *error = arg + ": give its value after it";
+        } else if (arg == "--gain" && !Number(value, 1, 360, false, &number)) {
             *error = arg + " " + value + ": DEGREES is 1 to 360";
-        } else if (arg == "--gain") {
-            use = Use::kGain;
-            options->degrees = number;
-        } else if (arg == "--seconds" &&
-                   (!numeric || number < 1 || number > 600 || number != static_cast<int>(number))) {
+        } else if (arg == "--seconds" && !Number(value, 1, 600, true, &number)) {
             *error = arg + " " + value + ": N is a whole number from 1 to 600";
-        } else if (arg == "--seconds") {
-            use = Use::kWatch;
-            options->seconds = static_cast<int>(number);
-        } else if (arg == "--ini") {
-            options->ini = value;
-        } else {
+        } else if (use == Use::kNone && arg != "--ini") {
             *error = arg + ": not an option of headview-probe";
-        }
-        const char* const names[] = {"the watch (--seconds)", "--centre", "--gain"};
-        if (use != Use::kNone && chosen != Use::kNone && use != chosen) {
+        } else if (use != Use::kNone && chosen != Use::kNone && use != chosen) {
             *error = std::string(names[static_cast<int>(chosen)]) + " and " + names[static_cast<int>(use)] +
                      ": choose one of the watch, --centre and --gain";
         }
+        options->degrees = use == Use::kGain ? number : options->degrees;
+        options->seconds = use == Use::kWatch ? static_cast<int>(number) : options->seconds;
+        options->ini = arg == "--ini" ? value : options->ini;
         chosen = use != Use::kNone ? use : chosen;
     }
     options->use = options->use == Use::kHelp ? Use::kHelp : chosen != Use::kNone ? chosen : Use::kWatch;
@@ -80,12 +82,9 @@ Use ParseMenuChoice(const std::string& line)
 {
     const size_t first = line.find_first_not_of(" \t");
     const bool one = first != std::string::npos && line.find_first_not_of(" \t", first + 1) == std::string::npos;
-    const char choice = one ? line[first] : ' ';
-    return choice == '1'                                     ? Use::kWatch
-           : choice == '2'                                   ? Use::kCentre
-           : choice == '3'                                   ? Use::kGain
-           : choice == '4' || choice == 'q' || choice == 'Q' ? Use::kQuit
-                                                             : Use::kNone;
+    const size_t at = one ? std::string("1234qQ").find(line[first]) : std::string::npos;
+    const Use uses[] = {Use::kWatch, Use::kCentre, Use::kGain, Use::kQuit, Use::kQuit, Use::kQuit};
+    return at == std::string::npos ? Use::kNone : uses[at];
 }
 
 void PrintMenu()

@@ -1,10 +1,11 @@
+// The tracker's data watched: poses copied whole, counted from the tracker's
+// counter, stalls and an ended tracker told apart, live lines printed.
 #include "probe/console.h"
 #include "probe/facts.h"
 #include "settings/heading.h"
 
 #include <windows.h>
 
-#include <math.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -41,12 +42,10 @@ void AddYaw(YawStats* stats, double yaw)
 // True once no program holds the region any more: the tracker ended.
 bool RegionVanished()
 {
-    HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kFTRegionWideName);
-    const bool vanished = mapping == nullptr && GetLastError() == ERROR_FILE_NOT_FOUND;
-    if (mapping != nullptr) {
-        CloseHandle(mapping);
-    }
-    return vanished;
+    const FTPose* view = nullptr;
+    const Region region = OpenTrackerView(&view);
+    UnmapViewOfFile(view);
+    return region == kAbsent;
 }
 
 void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn)
@@ -75,14 +74,6 @@ Region OpenTrackerView(const FTPose** view)
     *view = static_cast<const FTPose*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(FTPose)));
     CloseHandle(mapping);
     return *view != nullptr ? kOpen : kDenied;
-}
-
-void CloseTrackerView(const FTPose** view)
-{
-    if (*view != nullptr) {
-        UnmapViewOfFile(*view);
-    }
-    *view = nullptr;
 }
 
 bool CopyStablePose(const FTPose* source, FTPose* pose)
@@ -140,26 +131,6 @@ void AddPose(TrackerFacts* facts, const FTPose& pose)
     }
 }
 
-double MeanYaw(const YawStats& stats)
-{
-    return stats.count > 0 ? stats.sum / stats.count : 0.0;
-}
-
-double YawSpread(const YawStats& stats)
-{
-    return stats.count > 0 ? stats.max - stats.min : 0.0;
-}
-
-double YawJitter(const YawStats& stats)
-{
-    return stats.jitterCount > 0 ? sqrt(stats.jitterSquares / stats.jitterCount) : 0.0;
-}
-
-const YawStats& SteeringYaw(const TrackerFacts& facts, int32_t source)
-{
-    return source == 1 ? facts.processed : facts.raw;
-}
-
 TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraOn, bool live)
 {
     TrackerFacts facts = {};
@@ -196,11 +167,11 @@ TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraO
         if (now - lastLine >= kEverySeconds && now - stall.stillSince >= kEverySeconds && RegionVanished()) {
             WriteOut(live ? "\nThe tracker's FreeTrack data is gone: the tracker ended.\n" : "");
             facts.exited = true;
-            CloseTrackerView(&view);
+            UnmapViewOfFile(view);
+            view = nullptr;
         } else if (now - lastLine >= kEverySeconds) {
             if (live) {
-                PrintLiveLine(pose, static_cast<double>(counter.published - publishedAtLine) / (now - lastLine),
-                              settings, cameraOn);
+                PrintLiveLine(pose, (counter.published - publishedAtLine) / (now - lastLine), settings, cameraOn);
             }
             lastLine = now;
             publishedAtLine = counter.published;
@@ -214,7 +185,7 @@ TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraO
         facts.sendingSeconds =
             fmax(stall.lastReading - found - stall.stalled - (still >= kStallFromSeconds ? still : 0.0), 1e-3);
     }
-    CloseTrackerView(&view);
+    UnmapViewOfFile(view);
     WriteOut(live && OutputIsConsole() ? "\n" : "");
     return facts;
 }

@@ -350,12 +350,12 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         {{"--gain", "400", "/?"}, Use::kHelp, ""},
         {{"--bogus"}, Use::kWatch, "--bogus: not an option of headview-probe"},
         {{"--gain", "360.5"}, Use::kWatch, "--gain 360.5: DEGREES is 1 to 360"},
-        {{"--gain"}, Use::kWatch, "--gain: give its value after it, as in --gain 90"},
+        {{"--gain"}, Use::kWatch, "--gain: give its value after it"},
         {{"--seconds", "2.5"}, Use::kWatch, "--seconds 2.5: N is a whole number from 1 to 600"},
         {{"--gain", "90", "--centre"},
          Use::kWatch,
          "--gain and --centre: choose one of the watch, --centre and --gain"},
-        {{"--ini", ""}, Use::kWatch, "--ini: give its value after it, as in --ini C:\\Games\\headview.ini"},
+        {{"--ini", ""}, Use::kWatch, "--ini: give its value after it"},
     };
     for (const auto& row : rows) {
         Options options;

@@ -145,6 +145,13 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.texts[kMultiplierKey] = "57";
          },
          "[ok]   The game's folder", 0, "turns the camera 68 degrees (headviewing_multiplier=57 is base 16: 87)."},
+        {"a gain of 0",
+         [](Facts* f) {
+             f->ini.settings.multiplier = 0;
+             f->ini.texts[kMultiplierKey] = "0";
+         },
+         "[stop] A gain of 0 holds the camera straight ahead, wherever you look. Put this\n", 1,
+         "\n         headviewing_multiplier=39\n"},
         {"an offset of 10 radians",
          [](Facts* f) {
              f->ini.settings.offset = 10.0f;
