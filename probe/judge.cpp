@@ -104,17 +104,14 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
         "The line @ stands @, where headview does not read it, so @. Move it below the first [Settings] line:",
         {misplaced, where, uses}, misplaced);
     const size_t equals = text.find('=');
-    if (present && !Converts(key, text)) {
-        Add(out, true, kFix, "headview cannot read @, so @. Write it as:", {Line(key, text), uses},
-            Corrected(key, text));
-    } else if (!present && !elsewhere && !text.empty()) {
-        Add(out, true, kFix, "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
-            Corrected(key, equals == std::string::npos ? "" : text.substr(equals + 1)));
-    } else {  // no source: read as always
-        Add(out, !present && !elsewhere && key != kSourceKey, kFix,
-            "headview.ini has no @ under [Settings], so @. Add this line under [Settings]:", {kSettingKeys[key], uses},
-            Line(key, kSuggested[key]));
-    }
+    Add(out, present && !Converts(key, text), kFix,
+        "headview cannot read @, so @. Write it as:", {Line(key, text), uses}, Corrected(key, text));
+    Add(out, !present && !elsewhere && !text.empty(), kFix,
+        "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
+        Corrected(key, equals == std::string::npos ? "" : text.substr(equals + 1)));
+    Add(out, !present && !elsewhere && text.empty() && key != kSourceKey, kFix,  // no source: read as always
+        "headview.ini has no @ under [Settings], so @. Add this line under [Settings]:", {kSettingKeys[key], uses},
+        Line(key, kSuggested[key]));
 }
 
 float HeadingAt(const Settings& settings, double yaw, double rawYaw)
@@ -125,28 +122,26 @@ float HeadingAt(const Settings& settings, double yaw, double rawYaw)
     return HeadingFor(settings, pose);
 }
 
-const char* const kLogSays[] = {
-    // kNoLog
-    "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start the "
-    "game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder cannot "
-    "be written to.",
-    // kEmptyLog
-    "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
-    "update ScriptHookV must be updated too; then start the game again.",
-    // kNoSetup
-    "headview.log shows that headview's script ran no frame: start the game again and load a game.",
-    // kMadeByHeadview
-    "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself; it picks up "
-    "a tracker started later at the game's privilege level.",
-    // kTrackerFound
-    "headview.log: the tracker's data was there when the game last started.",
-    // kCannotOpen
-    "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. Run "
-    "the tracker and the game at the same privilege level (both as administrator or neither), then start the game "
-    "again.",
-    // kFarBack
-    ""};
-const Mark kLogMarks[] = {kFix, kFix, kFix, kNote, kOk, kFix, kOk};
+// What the log's last run says, by LogSetup.
+const Finding kLogFindings[] = {
+    {kFix,
+     "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start "
+     "the game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder "
+     "cannot be written to."},
+    {kFix,
+     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
+     "update ScriptHookV must be updated too; then start the game again."},
+    {kFix, "headview.log shows that headview's script ran no frame: start the game again and load a game."},
+    {kNote,
+     "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself; it picks "
+     "up a tracker started later at the game's privilege level."},
+    {kOk, "headview.log: the tracker's data was there when the game last started."},
+    {kFix,
+     "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. "
+     "Run the tracker and the game at the same privilege level (both as administrator or neither), then start the "
+     "game again."},
+    {kOk, ""},  // kFarBack: the last run's start is not in the end read
+};
 
 const struct {
     Situation situation;
@@ -316,11 +311,12 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
     Findings out;
     const bool loaderSkipped =
         log.setup == kNoLog && folder.wine && folder.plugin && folder.scriptHook && folder.asiLoader;
-    Add(&out, log.setup != kFarBack, kLogMarks[log.setup], "@@",
-        {kLogSays[log.setup], loaderSkipped ? " Under Proton, Wine loads its own dinput8.dll unless the game starts "
-                                              "with the launch option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% "
-                                              "(Steam: the game's Properties, Launch options)."
-                                            : ""});
+    const std::string launchOption =
+        " Under Proton, Wine loads its own dinput8.dll unless the game starts with the "
+        "launch option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% (Steam: the game's "
+        "Properties, Launch options).";
+    Add(&out, log.setup != kFarBack, kLogFindings[log.setup].mark,
+        kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""));
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
         keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);

@@ -365,8 +365,8 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         EXPECT_EQ(error, row.error);
         EXPECT_EQ(row.error[0] == '\0' ? options.use : Use::kWatch, row.use) << row.error;
     }
-    const std::pair<const char*, Use> menu[] = {
-        {" 2 ", Use::kCentre}, {"4", Use::kQuit}, {"q", Use::kQuit}, {"12", Use::kNone}, {"", Use::kNone}};
+    const std::pair<const char*, Use> menu[] = {{" 2 ", Use::kCentre}, {"4", Use::kQuit},  {"q", Use::kQuit},
+                                                {"Q", Use::kQuit},     {"12", Use::kNone}, {"", Use::kNone}};
     for (const auto& choice : menu) {
         EXPECT_EQ(ParseMenuChoice(choice.first), choice.second) << choice.first;
     }

@@ -198,6 +198,8 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "FTCreateMapping request."};
          },
          "[fix]  headview.log: when the game last ran, headview could not open the", 1},
+        {"a log whose last start lies before the end read", [](Facts* f) { f->log.setup = kFarBack; },
+         "[ok]   The game's folder", 0, "", "[ok]   \n"},
         {"a log of 10 MB", [](Facts* f) { f->log.bytes = 10 * 1048576; }, "[ok]   The game's folder", 0},
         {"a log of 10 MB and a byte", [](Facts* f) { f->log.bytes = 10 * 1048576 + 1; },
          "[note] headview.log is 10.0 MB, most of it the line \"\"", 0},

@@ -178,6 +178,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
     EXPECT_TRUE(Printed("untick Read-only")) << output_;
+    EXPECT_FALSE(Printed("No tracker")) << "a refused run does not watch: " << output_;
     EXPECT_FALSE(Printed("Press Enter")) << output_;
     SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_NORMAL);
     // Following a raw yaw the tracker leaves at zero: nothing to measure.
