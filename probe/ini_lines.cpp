@@ -9,15 +9,11 @@
 
 namespace {
 
-std::wstring Trimmed(const std::wstring& units, size_t from, size_t to)
+std::wstring Trimmed(std::wstring text)
 {
-    while (from < to && (units[from] == L' ' || units[from] == L'\t')) {
-        ++from;
-    }
-    while (to > from && (units[to - 1] == L' ' || units[to - 1] == L'\t')) {
-        --to;
-    }
-    return units.substr(from, to - from);
+    text.erase(0, text.find_first_not_of(L" \t"));
+    text.erase(text.find_last_not_of(L" \t") + 1);
+    return text;
 }
 
 IniLine LineAt(const std::wstring& units, size_t start, int settings)
@@ -27,14 +23,14 @@ IniLine LineAt(const std::wstring& units, size_t start, int settings)
     line.end = std::min(units.find_first_of(L"\r\n", start), units.size());
     line.next = line.end + (units.compare(line.end, 2, L"\r\n") == 0 ? 2 : line.end < units.size() ? 1 : 0);
     line.settings = settings;
-    const std::wstring content = Trimmed(units, start, line.end);
+    const std::wstring content = Trimmed(units.substr(start, line.end - start));
     const size_t close = content.find(L']');
     line.header = !content.empty() && content[0] == L'[' && close != std::wstring::npos;
     line.odd = line.header && close + 1 < content.size();
     const size_t equals = line.header ? line.end : std::min(units.find(L'=', start), line.end);
     line.value =
         equals < line.end ? std::min(units.find_first_not_of(L" \t", equals + 1), line.end) : std::wstring::npos;
-    line.name = line.header ? Trimmed(content, 1, close) : Trimmed(units, start, equals);
+    line.name = Trimmed(line.header ? content.substr(1, close - 1) : units.substr(start, equals - start));
     return line;
 }
 
