@@ -76,11 +76,12 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          "[note] headview-probe was started in C:\\Users\\me\\Downloads\\, which is no", 0},
         {"started elsewhere, and not in the game folder itself",
          [](Facts* f) {
-             f->folder.startedIn = L"C:\\Users\\me\\";
+             f->folder.startedIn = L"C:\\Users\\me@home\\";
              f->folder.own = L"C:\\Users\\me\\Downloads\\";
              f->folder.judged.clear();
          },
-         "[stop] Neither C:\\Users\\me\\ nor C:\\Users\\me\\Downloads\\ is the game's folder:\n", 1},
+         "[stop] Neither C:\\Users\\me@home\\ nor C:\\Users\\me\\Downloads\\ is the game's\n", 1, "",
+         "The game's folder"},
         {"no ASI loader", [](Facts* f) { f->folder.asiLoader = false; }, "[stop] dinput8.dll, ScriptHookV's ASI", 1},
         {"an unpacked zip: no ScriptHookV.dll, no ASI loader",
          [](Facts* f) { f->folder.scriptHook = f->folder.asiLoader = false; },
@@ -91,7 +92,8 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->folder.fromIni = true;
              f->folder.judged.clear();
          },
-         "[stop] C:\\Games\\V\\, the folder given with --ini, is not the game's folder (it\n", 1},
+         "[stop] C:\\Games\\V\\, the folder given with --ini, is not the game's folder (it\n", 1, "",
+         "The game's folder"},
         {"an empty file: one finding, every line",
          [](Facts* f) {
              for (int k = 0; k < kSettingKeyCount; ++k) {
@@ -186,6 +188,14 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          },
          "[note] headviewing_offset=0.2 turns the view 11.4 degrees off centre, although\n", 0,
          "A head turn of 45 degrees turns the camera 45 degrees"},
+        {"an offset exactly 2 degrees off centre beside the processed yaw",
+         [](Facts* f) {
+             f->ini.settings.offset = 0.0625f;
+             f->ini.settings.multiplier = 0x20;
+             f->ini.texts[kOffsetKey] = "0.0625";
+             f->ini.texts[kMultiplierKey] = "20";
+         },
+         "[ok]   The game's folder", 0, "", "off centre"},
         {"raw 1.9 degrees off", [](Facts* f) { f->tracker = Swept(1.9, true); }, "[ok]   The game's folder", 0},
         {"the raw yaw never filled, steering by it",
          [](Facts* f) {
@@ -385,6 +395,8 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
     pose.rawPitch = 0.1f;
     AddPose(&rawPitch, pose);
     EXPECT_EQ(JudgeYaws(rawPitch, raw), kHeldStill);
+    // One bend of 2x between three poses: a jitter of 2x, whatever the count.
+    EXPECT_DOUBLE_EQ(Poses({{0, 0}, {0, 0.25}, {0, 0}}).raw.Jitter(), 0.5);
 }
 
 TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
