@@ -39,10 +39,7 @@ bool Prepare(const std::wstring& iniOption, Session* s)
     s->iniOption = iniOption;
     s->facts = GatherSetUpFacts(iniOption);
     const IniFacts& ini = s->facts.ini;
-    if (ini.readOnly) {
-        s->findings.push_back({kFix, "headview-probe cannot change headview.ini: " + WhyNotEditable(ini) + "."});
-    }
-    s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong || ini.readOnly;
+    s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong;
     const FTPose* view = nullptr;
     s->facts.tracker.region = s->refused ? kAbsent : OpenTrackerView(&view);
     UnmapViewOfFile(view);

@@ -69,7 +69,7 @@ void Explain(const IniText& text, IniFacts* ini)
             const bool elsewhere = line.settings == 0 || line.settings > 1 || (line.settings < 0 && !ini->present[key]);
             if (named && (elsewhere || (line.settings == 1 && seen[key])) && ini->misplaced[key].empty()) {
                 ini->misplaced[key] = shown;
-                ini->under[key] = header;
+                ini->under[key] = line.settings > 1 ? "a second " + header : header;
             } else if (!named && !ini->present[key] && line.settings == 1 &&
                        Distance(line.name, kSettingKeys[key]) <= 3) {
                 ini->nearMiss[key] = shown;

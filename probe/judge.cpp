@@ -41,6 +41,13 @@ void Add(Findings* out, bool when, Mark mark, const std::string& text, std::init
     }
 }
 
+// `text` kept on one line of the report: a command to copy whole.
+std::string Unbroken(std::string text)
+{
+    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
+    return text;
+}
+
 std::string Line(int key, const std::string& value)
 {
     return std::string(kSettingKeys[key]) + "=" + value;
@@ -165,18 +172,19 @@ const struct {
      "Your tracker tracks you, but both yaws stayed at zero, within its dead zone. Turn your head left and right "
      "while the probe watches."},
     {kRawZero, 1, kOk,
-     "Your tracker leaves the raw yaw at zero; headview follows the processed yaw (headviewing_source=1): fine."},
+     "Your tracker leaves the raw yaw at zero; with headviewing_source=1 headview follows the processed yaw: fine."},
     {kRawZero, -1, kStop,
-     "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Put "
-     "this line under [Settings]:",
+     "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Under "
+     "[Settings], change or add this line:",
      "headviewing_source=1"},
     {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches."},
     {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker."},
     {kRawShaky, 1, kOk,
-     "The raw yaw shakes; headview follows the processed yaw (headviewing_source=1), with your tracker's smoothing."},
+     "The raw yaw shakes; with headviewing_source=1 headview follows the processed yaw, with your tracker's "
+     "smoothing."},
     {kRawShaky, -1, kFix,
      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow the processed yaw, with "
-     "your tracker's smoothing, put these lines under [Settings]:",
+     "your tracker's smoothing, change or add these lines under [Settings]:",
      kToProcessed},
 };
 
@@ -211,7 +219,7 @@ Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
     return {kFix,
             apart.says +
                 " Run headview-probe --centre while you look straight ahead, or follow the processed yaw, "
-                "centred by your tracker's centre key, with these lines:",
+                "centred by your tracker's centre key: under [Settings], change or add these lines:",
             kToProcessed};
 }
 
@@ -294,7 +302,8 @@ Findings JudgeIni(const IniFacts& ini)
     const bool on = ini.settings.enabled == 1;
     Add(&out, !on, kStop, "headview.ini turns the camera off (headviewing=@). To turn it on:", {ini.texts[kEnabledKey]},
         "headviewing=1");
-    Add(&out, on && heading.mark != kOk, kStop, "@ Put this line under [Settings]:", {heading.says}, heading.lines);
+    Add(&out, on && heading.mark != kOk, kStop, "@ Under [Settings], change or add this line:", {heading.says},
+        heading.lines);
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
     Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees, kNote,
         "headviewing_offset=@ turns the view @ degrees off centre, although headview follows the processed yaw, "
@@ -313,8 +322,8 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         log.setup == kNoLog && folder.wine && folder.plugin && folder.scriptHook && folder.asiLoader;
     const std::string launchOption =
         " Under Proton, Wine loads its own dinput8.dll unless the game starts with the "
-        "launch option WINEDLLOVERRIDES=\"dinput8=n,b\" %command% (Steam: the game's "
-        "Properties, Launch options).";
+        "launch option " +
+        Unbroken("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") + " (Steam: the game's Properties, Launch options).";
     Add(&out, log.setup != kFarBack, kLogFindings[log.setup].mark,
         kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""));
     bool keysRead = ini.exists && !ini.isFolder;
@@ -337,9 +346,7 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
 
 std::string Path(const std::wstring& path)
 {
-    std::string text = Utf8FromWide(path);
-    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
-    return text;
+    return Unbroken(Utf8FromWide(path));
 }
 
 std::string Plain(double value, int decimals)
@@ -379,7 +386,8 @@ Finding DescribeHeading(const Settings& s, const std::string& offsetText, const 
                    "With @ a head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
                    {gain}, s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39");
     }
-    const bool decimalLooking = gainText.find_first_not_of("0123456789") == std::string::npos && s.multiplier >= 16;
+    const bool decimalLooking =
+        !gainText.empty() && gainText.find_first_not_of("0123456789") == std::string::npos && s.multiplier >= 16;
     return Say(kOk, "A head turn of 45 degrees turns the camera @ degrees@",
                {Plain(fabs(right - ahead), 0),
                 decimalLooking ? " (" + gain + " is base 16: " + std::to_string(s.multiplier) + ")." : "."});
@@ -420,14 +428,13 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
     const auto row = std::find_if(std::begin(kTrackerRows), std::end(kTrackerRows), [&](const auto& r) {
         return r.situation == situation && (r.source == -1 || r.source == s.source);
     });
-    const std::string prefix =
-        situation == kNoTracker && wine
-            ? " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and the probe must "
-              "run in that prefix too: for Steam, protontricks-launch --appid <the game's app id> headview-probe.exe; "
-              "for a plain prefix, WINEPREFIX=<the game's prefix> wine headview-probe.exe."
-            : "";
+    const Finding prefix = Say(kStop,
+                               " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and "
+                               "the probe must run in that prefix too: for Steam, @; for a plain prefix, @.",
+                               {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
+                                Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
     if (row != std::end(kTrackerRows)) {
-        out.push_back({row->mark, row->says + prefix, row->lines});
+        out.push_back({row->mark, row->says + (situation == kNoTracker && wine ? prefix.says : ""), row->lines});
     }
     return out;
 }

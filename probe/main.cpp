@@ -64,12 +64,11 @@ int wmain(int argc, wchar_t** argv)
     }
     Options options;
     std::string error;
-    if (!ParseOptions(arguments, &options, &error)) {
-        WriteOut("headview-probe: " + error + "\n\n");
-    }
-    if (!error.empty() || options.use == Use::kHelp) {
-        PrintUsage();
-        return error.empty() ? 0 : 2;
+    const bool parsed = ParseOptions(arguments, &options, &error);
+    if (!parsed || options.use == Use::kHelp) {
+        PrintUsage();  // the error after it, where the eye is
+        WriteOut(parsed ? "" : "\nheadview-probe: " + error + "\n");
+        return parsed ? 0 : 2;
     }
     return Run(options);
 }

@@ -34,7 +34,7 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
         if (takesValue && value.empty()) {
             *error = arg + ": give its value after it";
         } else if (arg == "--gain" && !Number(value, 1, 360, false, &number)) {
-            *error = arg + " " + value + ": DEGREES is 1 to 360";
+            *error = arg + " " + value + ": DEGREES is a number from 1 to 360";
         } else if (arg == "--seconds" && !Number(value, 1, 600, true, &number)) {
             *error = arg + " " + value + ": N is a whole number from 1 to 600";
         } else if (use == Use::kNone && arg != "--ini") {

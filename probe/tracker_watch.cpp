@@ -143,8 +143,9 @@ TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraO
     bool toldNone = false;
     for (double start = Seconds(), now = 0.0; now < seconds; now = Seconds() - start) {
         if (view == nullptr && (facts.region = OpenTrackerView(&view)) != kOpen) {
-            WriteOut(live && !toldNone && now >= 1.0 ? "No tracker's FreeTrack data yet: the probe keeps watching.\n"
-                                                     : "");
+            WriteOut(live && !toldNone && !facts.exited && now >= 1.0
+                         ? "No tracker's FreeTrack data yet: the probe keeps watching.\n"
+                         : "");
             toldNone = toldNone || now >= 1.0 || facts.exited;
             Sleep(100);
             continue;

@@ -107,9 +107,9 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          [](Facts* f) {
              Unread(f, kOffsetKey);
              f->ini.misplaced[kOffsetKey] = "headviewing_offset=0.1";
-             f->ini.under[kOffsetKey] = "[Settings]";
+             f->ini.under[kOffsetKey] = "a second [Settings]";
          },
-         "[fix]  The line headviewing_offset=0.1 stands under [Settings], where headview\n", 1},
+         "[fix]  The line headviewing_offset=0.1 stands under a second [Settings], where\n", 1},
         {"the gain above every section",
          [](Facts* f) {
              Unread(f, kMultiplierKey);
@@ -122,6 +122,14 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.nearMiss[kTestKey] = "headveiwing_test=0";
          },
          "[fix]  The line headveiwing_test=0 looks like headviewing_test misspelt, so", 1},
+        {"the gain misspelt: its fallback, which is no value written in base 16",
+         [](Facts* f) {
+             Unread(f, kMultiplierKey);
+             f->ini.nearMiss[kMultiplierKey] = "headviewing_multiplyer=39";
+             f->ini.settings.multiplier = 0x23;
+         },
+         "[fix]  The line headviewing_multiplyer=39 looks like headviewing_multiplier", 1,
+         "A head turn of 45 degrees turns the camera 27 degrees.", "base 16"},
         {"a UTF-8 mark before [Settings] that this reader reads past",
          [](Facts* f) { f->ini.markBeforeSection = true; }, "[ok]   The game's folder", 0},
         {"a UTF-8 mark before [Settings] that hides every key",
@@ -135,7 +143,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         {"a key read, and again under a second [Settings]",
          [](Facts* f) {
              f->ini.misplaced[kMultiplierKey] = "headviewing_multiplier=72";
-             f->ini.under[kMultiplierKey] = "[Settings]";
+             f->ini.under[kMultiplierKey] = "a second [Settings]";
          },
          "[fix]  The line headviewing_multiplier=72 is not read: headview takes\n", 1},
         {"the camera meant to be off", [](Facts* f) { f->ini.texts[kEnabledKey] = "off"; },
@@ -152,7 +160,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.settings.multiplier = 0;
              f->ini.texts[kMultiplierKey] = "0";
          },
-         "[stop] A gain of 0 holds the camera straight ahead, wherever you look. Put this\n", 1,
+         "[stop] A gain of 0 holds the camera straight ahead, wherever you look. Under\n", 1,
          "\n         headviewing_multiplier=39\n"},
         {"an offset of 10 radians",
          [](Facts* f) {
@@ -483,8 +491,11 @@ TEST(JudgeAll, WhatOnlyWinePlayersNeedOnlyUnderWine)
         EXPECT_EQ(report.find("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") != std::string::npos, row.launchOption)
             << what << "\n"
             << report;
-        EXPECT_EQ(report.find("protontricks-launch --appid <the") != std::string::npos, row.prefix) << what << "\n"
-                                                                                                    << report;
+        EXPECT_EQ(
+            report.find("protontricks-launch --appid <the game's app id> headview-probe.exe") != std::string::npos,
+            row.prefix)
+            << what << "\n"
+            << report;
     }
     Facts loaderMissing = WellSetUp();
     loaderMissing.folder.wine = true;

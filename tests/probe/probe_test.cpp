@@ -112,8 +112,9 @@ TEST_F(ProbeTest, EachVerdictAgainstTheTrackerStyles)
     } rows[] = {
         {"--pose 5:0.25", 1, "[stop] The tracker's data is there, but no new head positions arrived"},  // writes once
         {"--style opentrack --jitter 0 --pose 1:0.25", 1, "[fix]  Nothing turned while the probe watched."},
-        {"--style opentrack-noraw --period 1", 0, "[ok]   Your tracker leaves the raw yaw at zero; headview follows"},
-        {"--style opentrack --period 1", 0, "[ok]   The raw yaw shakes; headview follows the processed yaw"},
+        {"--style opentrack-noraw --period 1", 0,
+         "[ok]   Your tracker leaves the raw yaw at zero; with headviewing_source=1"},
+        {"--style opentrack --period 1", 0, "[ok]   The raw yaw shakes; with headviewing_source=1 headview follows"},
         {"--style opentrack-noraw --period 1 --region-bytes 92", 0,
          "[ok]   A head turn of 45 degrees turns the camera"},
         {"--style freetrack --rate 100 --period 1 --sweep 0.05", 0, "[ok]   Both yaws are the same"},  // +-3 degrees
@@ -130,6 +131,7 @@ TEST_F(ProbeTest, EachVerdictAgainstTheTrackerStyles)
         }
         EXPECT_EQ(Probe("--seconds 3"), row.exitCode) << row.tracker << "\n" << output_;
         EXPECT_TRUE(Printed(row.says)) << row.tracker << "\n" << output_;
+        EXPECT_FALSE(Printed("the tracker ended.\r\nNo tracker's")) << "no data \"yet\" after it ended: " << output_;
         if (writesOnce) {
             EXPECT_EQ(memcmp(peek.region, &before, sizeof before), 0) << "the probe wrote nothing into the region";
         }
@@ -174,16 +176,24 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     EXPECT_EQ(Gain(0.3f, 0.32f), 1u) << output_;  // a turn of 1.1 degrees
     EXPECT_TRUE(Printed("too little to measure")) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kIni);
-    Restart("--style opentrack --jitter 0 --pose 1:0.3");
-    SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(Probe("--centre"), 2u) << output_;
-    EXPECT_TRUE(Printed("untick Read-only")) << output_;
-    EXPECT_FALSE(Printed("No tracker")) << "a refused run does not watch: " << output_;
-    EXPECT_FALSE(Printed("Press Enter")) << output_;
-    SetFileAttributesW(WideFromUtf8(GamePath("headview.ini")).c_str(), FILE_ATTRIBUTE_NORMAL);
-    // Following a raw yaw the tracker leaves at zero: nothing to measure.
+    // Read-only: centring the processed yaw writes nothing; the raw yaw's offset is measured and given to put in
+    // by hand, with how to clear Read-only.
+    const std::wstring ini = WideFromUtf8(GamePath("headview.ini"));
     const std::string raw = Replaced(kIni, "headviewing_source=1", "headviewing_source=0");
+    Restart("--style opentrack --jitter 0 --pose 1:0.3");
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Probe("--centre"), 1u) << output_;
+    EXPECT_TRUE(Printed("--centre writes no offset")) << output_;
+    EXPECT_FALSE(Printed("Read-only")) << output_;
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     WriteIni(raw);
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
+    EXPECT_EQ(Probe("--centre"), 2u) << output_;
+    EXPECT_TRUE(Printed("untick Read-only, OK. It is left as it was.")) << output_;
+    EXPECT_TRUE(Printed("put this line under [Settings]:\r\n  headviewing_offset=-0.42\r\n")) << output_;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
+    SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
+    // Following a raw yaw the tracker leaves at zero: nothing to measure.
     Restart("--style opentrack-noraw --jitter 0 --pose 1:0.3");
     EXPECT_EQ(Probe("--gain 90"), 1u) << output_;
     EXPECT_TRUE(Printed("[stop] Your tracker leaves the raw yaw at zero")) << output_;
@@ -197,6 +207,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     EXPECT_EQ(Probe("--centre", elsewhere, elsewhere + "headview-probe.exe"), 2u) << output_;
     EXPECT_TRUE(Printed("\r\n[stop] " + elsewhere + " is not the game's folder")) << output_;
     EXPECT_FALSE(Printed("is not in the game's folder")) << output_;
+    EXPECT_FALSE(Printed("No tracker")) << "a refused run does not watch: " << output_;
     EXPECT_EQ(GetFileAttributesW(WideFromUtf8(elsewhere + "headview.ini").c_str()), INVALID_FILE_ATTRIBUTES);
     // Started elsewhere, its own folder the game's: the test's folder holds the plugin and the hook.
     EXPECT_EQ(Probe("--seconds 1", elsewhere), 1u);
