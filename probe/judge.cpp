@@ -21,8 +21,8 @@ const char* const kRunThere =
     " Put headview-probe.exe in the game's folder, the one with the game's .exe and ScriptHookV.dll, and run it "
     "from there.";
 
-// A finding whose `text` has each "@" filled by the next of `parts`.
-Finding Say(Mark mark, std::string text, std::initializer_list<std::string> parts = {}, const std::string& lines = "")
+// `text` with each "@" filled by the next of `parts`.
+std::string Fill(std::string text, std::initializer_list<std::string> parts)
 {
     size_t at = 0;
     for (const std::string& part : parts) {
@@ -30,7 +30,13 @@ Finding Say(Mark mark, std::string text, std::initializer_list<std::string> part
         text.replace(at, 1, part);
         at += part.size();
     }
-    return {mark, text, lines};
+    return text;
+}
+
+Finding Say(Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
+            const std::string& lines = "")
+{
+    return {mark, Fill(text, parts), lines};
 }
 
 void Add(Findings* out, bool when, Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
@@ -93,7 +99,7 @@ std::string WhyNoKeys(const IniFacts& ini, std::string* cure)
     }
     *cure = " Put the comment on a line of its own.";
     const std::string odd = "The reader here takes @ for another section: Wine's reader ends a name at its last \"]\".";
-    return ini.oddHeader.empty() ? "" : Say(kFix, odd, {ini.oddHeader}).says;
+    return ini.oddHeader.empty() ? "" : Fill(odd, {ini.oddHeader});
 }
 
 void JudgeKey(const IniFacts& ini, int key, Findings* out)
@@ -428,13 +434,13 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
     const auto row = std::find_if(std::begin(kTrackerRows), std::end(kTrackerRows), [&](const auto& r) {
         return r.situation == situation && (r.source == -1 || r.source == s.source);
     });
-    const Finding prefix = Say(kStop,
-                               " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and "
-                               "the probe must run in that prefix too: for Steam, @; for a plain prefix, @.",
-                               {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
-                                Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
+    const std::string prefix = Fill(
+        " Under Wine or Proton, the tracker's Wine output must write into the game's prefix and "
+        "the probe must run in that prefix too: for Steam, @; for a plain prefix, @.",
+        {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
+         Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
     if (row != std::end(kTrackerRows)) {
-        out.push_back({row->mark, row->says + (situation == kNoTracker && wine ? prefix.says : ""), row->lines});
+        out.push_back({row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), row->lines});
     }
     return out;
 }
