@@ -1,5 +1,5 @@
-// --centre and --gain: a value for headview.ini measured from the player's
-// head and written, the run's findings returned as the watch's are.
+#include "probe/calibrate.h"
+
 #include "probe/console.h"
 #include "probe/edit.h"
 
@@ -40,11 +40,12 @@ bool Prepare(const std::wstring& iniOption, Session* s)
     s->facts = GatherSetUpFacts(iniOption);
     const IniFacts& ini = s->facts.ini;
     s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong;
-    const FTPose* view = nullptr;
-    s->facts.tracker.region = s->refused ? kAbsent : OpenTrackerView(&view);
-    UnmapViewOfFile(view);
-    s->facts.watched = !s->refused && view == nullptr;  // the findings say why
-    return !s->refused && view != nullptr;
+    if (s->refused) {
+        return false;
+    }
+    s->facts.tracker = LookForTracker();
+    s->facts.watched = s->facts.tracker.region != kOpen;  // the findings say why
+    return !s->facts.watched;
 }
 
 // After Enter, the mean over a one-second hold of the yaw headview follows;
@@ -60,7 +61,7 @@ bool Measure(Session* s, const char* request, double* yaw)
     const Settings& settings = s->facts.ini.settings;
     const TrackerFacts hold = WatchTracker(1.0, settings, false, false);
     const Findings judged = JudgeTracker(hold, settings, s->facts.folder.wine);
-    if (std::any_of(judged.begin(), judged.end(), [](const Finding& f) { return f.mark == kStop; })) {
+    if (HasMark(judged, kStop)) {
         s->facts.tracker = hold;
         s->facts.watched = true;
         return false;
@@ -86,9 +87,8 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
     const Finding heading = DescribeHeading(changed, key == kOffsetKey ? value : ini.texts[kOffsetKey],
                                             key == kMultiplierKey ? value : ini.texts[kMultiplierKey]);
     if (heading.mark != kOk) {
-        s->findings.push_back(
-            {kFix, "With the value measured, " + line + ": " + heading.says +
-                       (key == kMultiplierKey ? " Turn your head further, or ask for fewer degrees." : "")});
+        const char* const further = key == kMultiplierKey ? " Turn your head further, or ask for fewer degrees." : "";
+        s->findings.push_back({kFix, "The value measured: " + heading.says + further});
         return Close(*s, false);
     }
     std::string error = WhyNotEditable(ini);
@@ -101,8 +101,8 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
                                line, true});
         return Close(*s, false);
     }
-    Session after = {s->iniOption, GatherSetUpFacts(s->iniOption), s->findings, false};
-    after.findings.push_back(
+    s->facts = GatherSetUpFacts(s->iniOption);
+    s->findings.push_back(
         {kOk, (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
                   std::string("Written to ") + Path(ini.path) + ": " + line +
                   (ini.markBeforeSection ? ", and a line end after the UTF-8 mark before its first section line, so "
@@ -111,16 +111,13 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
                   (changed.test == 1 ? " headview reads it at once (headviewing_test=1)."
                                      : " headview reads headview.ini when the game starts (headviewing_test=0): start "
                                        "the game again for the change to count.")});
-    return Close(after, true);
+    return Close(*s, true);
 }
 
-}  // namespace
-
-Findings RunCentre(const std::wstring& iniOption)
+Findings Centre(Session& s)
 {
-    Session s = {};
     double yaw = 0.0;
-    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &yaw)) {
+    if (!Prepare(s.iniOption, &s) || !Measure(&s, kLookAhead, &yaw)) {
         return Close(s, false);
     }
     Settings changed = s.facts.ini.settings;
@@ -141,13 +138,12 @@ Findings RunCentre(const std::wstring& iniOption)
     return Write(&s, changed, kOffsetKey, value);
 }
 
-Findings RunGain(const std::wstring& iniOption, double degrees)
+Findings Gain(Session& s, double degrees)
 {
-    Session s = {};
     double ahead = 0.0, side = 0.0;
     const char* const lookSide =
         "Now turn your head to the left as far as you would to look out of the side\nwindow, and hold it there.";
-    if (!Prepare(iniOption, &s) || !Measure(&s, kLookAhead, &ahead) || !Measure(&s, lookSide, &side)) {
+    if (!Prepare(s.iniOption, &s) || !Measure(&s, kLookAhead, &ahead) || !Measure(&s, lookSide, &side)) {
         return Close(s, false);
     }
     const double turn = fabs(side - ahead);
@@ -163,4 +159,24 @@ Findings RunGain(const std::wstring& iniOption, double degrees)
     char value[16];
     snprintf(value, sizeof value, "%s%X", changed.multiplier < 0 ? "-" : "", static_cast<unsigned>(magnitude));
     return Write(&s, changed, kMultiplierKey, value);
+}
+
+}  // namespace
+
+Findings RunCentre(const std::wstring& iniOption, Facts* facts)
+{
+    Session s = {};
+    s.iniOption = iniOption;
+    const Findings found = Centre(s);
+    *facts = s.facts;
+    return found;
+}
+
+Findings RunGain(const std::wstring& iniOption, double degrees, Facts* facts)
+{
+    Session s = {};
+    s.iniOption = iniOption;
+    const Findings found = Gain(s, degrees);
+    *facts = s.facts;
+    return found;
 }

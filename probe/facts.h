@@ -28,6 +28,8 @@ enum Encoding { kEightBit, kUtf16Le, kUtf16Be };
 struct IniFacts {
     std::wstring path;
     bool exists, isFolder, readOnly, tooLong;  // tooLong: past the 259 characters the plugin resolves
+    bool empty;                                // nothing in it but blanks
+    std::string bytes;                         // as judged: an edit starts from them
     std::string nearMissFile;                  // headview.ini.txt or the like, for a missing file
     // What the profile reader returns here, and the values the plugin takes.
     bool present[kSettingKeyCount];
@@ -41,6 +43,8 @@ struct IniFacts {
     // or after the key's first line there), and the section line it stands under.
     std::string misplaced[kSettingKeyCount], under[kSettingKeyCount];
     std::string nearMiss[kSettingKeyCount];  // a line under [Settings] whose name nearly is the key's
+    int misplacedLine[kSettingKeyCount], nearMissLine[kSettingKeyCount];  // those lines, counted from 0
+    int sections;                                                         // [Settings] lines
 };
 
 enum LogSetup { kNoLog, kEmptyLog, kNoSetup, kMadeByHeadview, kTrackerFound, kCannotOpen, kFarBack };
@@ -50,6 +54,7 @@ struct LogFacts {
     int64_t bytes;
     int badKeys, missingIni;  // error lines of the last run
     std::string repeated;     // the message of most lines at the end
+    std::string started;      // "08.12.2026 20:15" (UTC): when the last run began, as its first line says
 };
 
 struct YawStats {
@@ -94,6 +99,8 @@ Facts GatherSetUpFacts(const std::wstring& iniOption);  // all but the tracker's
 // sees: the region mapped read-only, no handle to it kept (so that it
 // vanishes when the tracker ends), never created or written, never the mutex.
 Region OpenTrackerView(const FTPose** view);
+// Whether there is a tracker's region now, and may be read: no poses.
+TrackerFacts LookForTracker();
 // A copy counts when a second copy 50 us later is the same to the byte:
 // writers store the counter last, and a pose far faster than that.
 bool CopyStablePose(const FTPose* source, FTPose* pose);

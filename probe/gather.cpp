@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <vector>
 
 namespace {
 
@@ -32,6 +33,17 @@ std::wstring FolderOf(const std::wstring& path)
     return path.substr(0, path.find_last_of(L"\\/") + 1);
 }
 
+// The folder --ini names: itself, or the one that holds the headview.ini it names.
+std::wstring FolderNamed(const std::wstring& iniOption)
+{
+    const std::wstring full = FullPath(iniOption);
+    const DWORD attributes = GetFileAttributesW(full.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) && full.back() != L'\\') {
+        return full + L"\\";
+    }
+    return FolderOf(full);
+}
+
 // Levenshtein distance of two names, letters in any case.
 size_t Distance(const std::wstring& a, const char* b)
 {
@@ -48,20 +60,36 @@ size_t Distance(const std::wstring& a, const char* b)
     return row.back();
 }
 
+// "a second [Settings]", "a third", up to "a tenth", then "a later".
+std::string Ordinal(int settings, const std::string& header)
+{
+    const char* const names[] = {"second", "third", "fourth", "fifth", "sixth", "seventh", "eighth", "ninth", "tenth"};
+    return std::string("a ") + (settings <= 10 ? names[settings - 2] : "later") + " " + header;
+}
+
 void Explain(const IniText& text, IniFacts* ini)
 {
     ini->encoding = text.encoding;
     ini->noSection = true;
+    ini->empty = true;
     std::string header;
     bool seen[kSettingKeyCount] = {};  // a line of the key under the first [Settings], the one the reader takes
-    for (const IniLine& line : SplitIni(text)) {
+    const std::vector<IniLine> lines = SplitIni(text);
+    for (size_t at = 0; at < lines.size(); ++at) {
+        const IniLine& line = lines[at];
         const std::string shown = TextOf(text, line);
+        ini->empty = ini->empty && shown.find_first_not_of(" \t") == std::string::npos;
         if (line.header && line.settings > 0) {
             ini->noSection = false;
-            ini->oddHeader = line.odd && ini->oddHeader.empty() ? shown : ini->oddHeader;
+            ini->sections = line.settings;
+            if (line.odd && ini->oddHeader.empty()) {
+                ini->oddHeader = shown;
+            }
         }
         ini->markBeforeSection |= line.header && MarkLength(text) == 3 && line.start == 3;
-        header = line.header ? shown : header;
+        if (line.header) {
+            header = shown;
+        }
         for (int key = 0; key < kSettingKeyCount && !line.header; ++key) {
             const bool named = SameName(line.name, kSettingKeys[key]);
             // Not read: outside the first [Settings] (another section's own keys aside, when the key is
@@ -69,10 +97,12 @@ void Explain(const IniText& text, IniFacts* ini)
             const bool elsewhere = line.settings == 0 || line.settings > 1 || (line.settings < 0 && !ini->present[key]);
             if (named && (elsewhere || (line.settings == 1 && seen[key])) && ini->misplaced[key].empty()) {
                 ini->misplaced[key] = shown;
-                ini->under[key] = line.settings > 1 ? "a second " + header : header;
+                ini->misplacedLine[key] = static_cast<int>(at);
+                ini->under[key] = line.settings > 1 ? Ordinal(line.settings, header) : header;
             } else if (!named && !ini->present[key] && line.settings == 1 &&
                        Distance(line.name, kSettingKeys[key]) <= 3) {
                 ini->nearMiss[key] = shown;
+                ini->nearMissLine[key] = static_cast<int>(at);
             }
             seen[key] = seen[key] || (named && line.settings == 1);
         }
@@ -91,7 +121,7 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
     FolderFacts f = {};
     wchar_t own[MAX_PATH * 4];
     f.own = FolderOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH * 4)));
-    f.startedIn = iniOption.empty() ? FullPath(L".\\") : FolderOf(FullPath(iniOption));
+    f.startedIn = iniOption.empty() ? FullPath(L".\\") : FolderNamed(iniOption);
     f.fromIni = !iniOption.empty();
     for (const std::wstring& folder : {f.startedIn, iniOption.empty() ? f.own : f.startedIn}) {
         const bool game = Exists(folder + L"ScriptHookV.dll") || Exists(folder + L"headview.asi");
@@ -128,9 +158,8 @@ IniFacts GatherIniFacts(const std::wstring& path)
         ini.present[key] = texts.present[key];
         ini.texts[key] = texts.text[key];
     }
-    std::string bytes;
-    if (!ini.isFolder && ReadBytes(path, &bytes)) {
-        Explain(DecodeIni(bytes), &ini);
+    if (!ini.isFolder && ReadBytes(path, &ini.bytes)) {
+        Explain(DecodeIni(ini.bytes), &ini);
     }
     return ini;
 }
@@ -140,7 +169,7 @@ Facts GatherSetUpFacts(const std::wstring& iniOption)
     Facts facts = {};
     facts.folder = GatherFolderFacts(iniOption);
     if (!facts.folder.judged.empty()) {
-        facts.ini = GatherIniFacts(iniOption.empty() ? facts.folder.judged + L"headview.ini" : FullPath(iniOption));
+        facts.ini = GatherIniFacts(facts.folder.judged + L"headview.ini");
         facts.log = GatherLogFacts(facts.folder.judged + L"headview.log");
     }
     return facts;

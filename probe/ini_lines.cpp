@@ -106,3 +106,18 @@ std::string TextOf(const IniText& text, const IniLine& line)
     const std::wstring units = text.units.substr(line.start, line.end - line.start);
     return text.encoding == kEightBit ? std::string(units.begin(), units.end()) : Utf8FromWide(units);
 }
+
+bool FirstValue(const IniText& text, const char* key, std::string* value)
+{
+    for (const IniLine& line : SplitIni(text)) {
+        if (line.settings == 1 && !line.header && SameName(line.name, key)) {
+            const size_t from = line.value == std::wstring::npos ? line.end : line.value;
+            const std::wstring units =
+                Trimmed(text.units.substr(from, line.end - from)).substr(0, kSettingReadSize - 1);
+            *value = text.encoding == kEightBit ? std::string(units.begin(), units.end()) : Utf8FromWide(units);
+            return true;
+        }
+    }
+    value->clear();
+    return false;
+}

@@ -27,3 +27,6 @@ struct IniLine {
 std::vector<IniLine> SplitIni(const IniText& text);
 bool SameName(const std::wstring& name, const char* key);      // letters in any case
 std::string TextOf(const IniText& text, const IniLine& line);  // UTF-8, for the player
+// The value of `key`'s first line under the first [Settings], as the reader
+// keeps it: trimmed, 31 characters; false when there is none.
+bool FirstValue(const IniText& text, const char* key, std::string* value);

@@ -27,6 +27,9 @@ std::string Fill(std::string text, std::initializer_list<std::string> parts)
     size_t at = 0;
     for (const std::string& part : parts) {
         at = text.find('@', at);
+        if (at == std::string::npos) {
+            break;
+        }
         text.replace(at, 1, part);
         at += part.size();
     }
@@ -34,16 +37,16 @@ std::string Fill(std::string text, std::initializer_list<std::string> parts)
 }
 
 Finding Say(Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
-            const std::string& lines = "")
+            const std::string& lines = "", Change change = Change::kNone, int line = -1)
 {
-    return {mark, Fill(text, parts), lines};
+    return {mark, Fill(text, parts), lines, false, change, line};
 }
 
 void Add(Findings* out, bool when, Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
-         const std::string& lines = "")
+         const std::string& lines = "", Change change = Change::kNone, int line = -1)
 {
     if (when) {
-        out->push_back(Say(mark, text, parts, lines));
+        out->push_back(Say(mark, text, parts, lines, change, line));
     }
 }
 
@@ -72,59 +75,98 @@ bool Converts(int key, const std::string& text)
 // the value to suggest.
 std::string Corrected(int key, std::string value)
 {
+    value.erase(0, value.find_first_not_of(" \t"));
     value = value.substr(0, value.find_first_of(" \t;#"));
     if (key == kOffsetKey) {
         std::replace(value.begin(), value.end(), ',', '.');
     }
     for (const char* off : {"off", "no", "false"}) {
-        value = key == kEnabledKey && _stricmp(value.c_str(), off) == 0 ? "0" : value;
+        if (key == kEnabledKey && _stricmp(value.c_str(), off) == 0) {
+            value = "0";
+        }
     }
     return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
 }
 
-// Why the reader returned no key at all, where the bytes tell; and the cure.
-std::string WhyNoKeys(const IniFacts& ini, std::string* cure)
+// The value of a line "name=value", or empty.
+std::string ValueOf(const std::string& line)
 {
-    *cure = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
+    const size_t equals = line.find('=');
+    return equals == std::string::npos ? "" : line.substr(equals + 1);
+}
+
+// Why the reader returned no key at all, where the bytes tell, with the
+// cure; its `says` is empty where they do not tell.
+Finding WhyNoKeys(const IniFacts& ini)
+{
+    const std::string takes =
+        " So headview reads none of its keys and takes headviewing=1, headviewing_test=1, headviewing_multiplier=23 "
+        "(thirty-five) and headviewing_offset=0.0.";
+    const std::string resave = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
+    bool keysAbove = false;
+    std::string all = "[Settings]";
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        keysAbove = keysAbove || (!ini.misplaced[key].empty() && ini.under[key].empty());
+        all += "\n" + Line(key, kSuggested[key]);
+    }
+    if (ini.empty) {
+        return Say(kFix, "headview.ini is empty." + takes + " Copy it again from the headview zip.", {}, "",
+                   Change::kShippedFile);
+    }
+    if (ini.noSection && keysAbove) {
+        return Say(kFix, "headview.ini has no [Settings] line." + takes + " Put this line above its first key:", {},
+                   "[Settings]", Change::kAddSection);
+    }
     if (ini.noSection) {
-        *cure = " Copy it again from the headview zip, or put these lines in it:";
-        return "headview.ini has no [Settings] line.";
+        return Say(kFix,
+                   "headview.ini has no [Settings] line." + takes +
+                       " Copy it again from the headview zip, or put these lines in it:",
+                   {}, all, Change::kSetLines);
     }
     if (ini.encoding == kUtf16Be) {
-        return "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read.";
+        return Say(kFix,
+                   "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read." + takes + resave);
     }
     if (ini.markBeforeSection) {
-        return "headview.ini starts with a UTF-8 mark right before [Settings], and Windows' reader does not see the "
-               "section there.";
+        return Say(kFix,
+                   "headview.ini starts with a UTF-8 mark right before [Settings], and Windows' reader does not see "
+                   "the section there." +
+                       takes + resave,
+                   {}, "", Change::kBreakMark);
     }
-    *cure = " Put the comment on a line of its own.";
-    const std::string odd = "The reader here takes @ for another section: Wine's reader ends a name at its last \"]\".";
-    return ini.oddHeader.empty() ? "" : Fill(odd, {ini.oddHeader});
+    if (!ini.oddHeader.empty()) {
+        return Say(kFix,
+                   "The reader here takes @ for another section: Wine's reader ends a name at its last \"]\"." + takes +
+                       " Put the comment on a line of its own.",
+                   {ini.oddHeader});
+    }
+    return {kOk, ""};
 }
 
 void JudgeKey(const IniFacts& ini, int key, Findings* out)
 {
-    const std::string uses = std::string("headview uses ") + kFallbacks[key] +
-                             (key == kSourceKey ? "" : " and logs an error line at each reading");
+    std::string uses = std::string("headview uses ") + kFallbacks[key];
+    if (key != kSourceKey) {
+        uses += " and logs an error line at each reading";
+    }
     const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
     const std::string where = ini.under[key].empty() ? "above every section" : "under " + ini.under[key];
     const bool present = ini.present[key], elsewhere = !misplaced.empty();
     Add(out, elsewhere && present, kFix,
         "The line @ is not read: headview takes @ from the first [Settings] and reads no other line of that key. "
-        "Delete the line you do not mean.",
+        "Delete the line you do not mean; headview-probe leaves that choice to you.",
         {misplaced, Line(key, text)});
     Add(out, elsewhere && !present, kFix,
         "The line @ stands @, where headview does not read it, so @. Move it below the first [Settings] line:",
-        {misplaced, where, uses}, misplaced);
-    const size_t equals = text.find('=');
+        {misplaced, where, uses}, Corrected(key, ValueOf(misplaced)), Change::kMoveLine, ini.misplacedLine[key]);
     Add(out, present && !Converts(key, text), kFix,
-        "headview cannot read @, so @. Write it as:", {Line(key, text), uses}, Corrected(key, text));
+        "headview cannot read @, so @. Write it as:", {Line(key, text), uses}, Corrected(key, text), Change::kSetLines);
     Add(out, !present && !elsewhere && !text.empty(), kFix,
         "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
-        Corrected(key, equals == std::string::npos ? "" : text.substr(equals + 1)));
+        Corrected(key, ValueOf(text)), Change::kReplaceLine, ini.nearMissLine[key]);
     Add(out, !present && !elsewhere && text.empty() && key != kSourceKey, kFix,  // no source: read as always
         "headview.ini has no @ under [Settings], so @. Add this line under [Settings]:", {kSettingKeys[key], uses},
-        Line(key, kSuggested[key]));
+        Line(key, kSuggested[key]), Change::kSetLines);
 }
 
 float HeadingAt(const Settings& settings, double yaw, double rawYaw)
@@ -146,11 +188,13 @@ const Finding kLogFindings[] = {
      "update ScriptHookV must be updated too; then start the game again."},
     {kFix, "headview.log shows that headview's script ran no frame: start the game again and load a game."},
     {kNote,
-     "headview.log: no tracker ran when the game last started, so headview made the tracker's data itself; it picks "
-     "up a tracker started later at the game's privilege level."},
-    {kOk, "headview.log: the tracker's data was there when the game last started."},
+     "headview.log: no tracker ran when headview last started (@), so headview made the tracker's data itself; it "
+     "picks up a tracker started later at the game's privilege level."},
+    {kOk,
+     "headview.log: the tracker's data was there when headview last started (@). A game started since then that "
+     "wrote nothing there did not run headview: after a game update, ScriptHookV must be updated too."},
     {kFix,
-     "headview.log: when the game last ran, headview could not open the tracker's data and asked again every frame. "
+     "headview.log: when headview last started (@), it could not open the tracker's data and asked again every frame. "
      "Run the tracker and the game at the same privilege level (both as administrator or neither), then start the "
      "game again."},
     {kOk, ""},  // kFarBack: the last run's start is not in the end read
@@ -162,6 +206,7 @@ const struct {
     Mark mark;
     const char* says;
     const char* lines = "";
+    Change change = Change::kNone;
 } kTrackerRows[] = {
     {kNoTracker, -1, kStop,
      "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack output (in "
@@ -181,8 +226,8 @@ const struct {
      "Your tracker leaves the raw yaw at zero; with headviewing_source=1 headview follows the processed yaw: fine."},
     {kRawZero, -1, kStop,
      "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Under "
-     "[Settings], change or add this line:",
-     "headviewing_source=1"},
+     "[Settings], change or add these lines:",
+     kToProcessed, Change::kSetLines},
     {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches."},
     {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker."},
     {kRawShaky, 1, kOk,
@@ -191,7 +236,7 @@ const struct {
     {kRawShaky, -1, kFix,
      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow the processed yaw, with "
      "your tracker's smoothing, change or add these lines under [Settings]:",
-     kToProcessed},
+     kToProcessed, Change::kSetLines},
 };
 
 // The raw yaw shakes where the processed one does not (by more than 0.1 degrees).
@@ -234,10 +279,13 @@ Findings JudgeFolder(const FolderFacts& f)
     const std::string folder = Path(f.judged), started = Path(f.startedIn);
     Findings out;
     const bool none = f.judged.empty();
-    Add(&out, none && f.fromIni, kStop,
-        "@, the folder given with --ini, is not the game's folder (it holds neither ScriptHookV.dll nor "
-        "headview.asi): check that path.",
-        {started});
+    if (none && f.fromIni) {  // a usage error: exit code 2
+        out.push_back(Say(kStop,
+                          "@, the folder given with --ini, is not the game's folder (it holds neither "
+                          "ScriptHookV.dll nor headview.asi): check that path.",
+                          {started}));
+        out.back().refused = true;
+    }
     Add(&out, none && !f.fromIni && f.own != f.startedIn, kStop,
         "Neither @ nor @ is the game's folder: neither holds ScriptHookV.dll or headview.asi.@",
         {started, Path(f.own), kRunThere});
@@ -279,37 +327,35 @@ Finding JudgeMissingIni(const IniFacts& ini)
                    "the headview zip in its place.",
                    {path});
     }
-    const std::string rename = "There is " + ini.nearMissFile +
-                               ", whose end Windows hides: rename it to headview.ini (in Explorer: View, tick \"File "
-                               "name extensions\").";
-    return Say(kStop, "There is no @, so headview keeps the camera off. @",
-               {path, ini.nearMissFile.empty() ? "Copy it there from the headview zip." : rename});
+    if (ini.nearMissFile.empty()) {
+        return Say(kStop, "There is no @, so headview keeps the camera off. Copy it there from the headview zip.",
+                   {path}, "", Change::kShippedFile);
+    }
+    return Say(kStop,
+               "There is no @, so headview keeps the camera off. There is @, whose end Windows hides: rename it to "
+               "headview.ini (in Explorer: View, tick \"File name extensions\").",
+               {path, ini.nearMissFile}, "", Change::kRenameFile);
 }
 
-Findings JudgeIni(const IniFacts& ini)
+Findings JudgeIni(const IniFacts& ini, const Finding& heading)
 {
     if (ini.tooLong || !ini.exists || ini.isFolder) {
         return {JudgeMissingIni(ini)};
     }
     Findings out;
-    std::string cure, why = WhyNoKeys(ini, &cure), all = "[Settings]";
-    for (int key = 0; key < kSettingKeyCount; ++key) {
-        why = ini.present[key] ? "" : why;
-        all += "\n" + Line(key, kSuggested[key]);
+    const bool anyRead = std::find(std::begin(ini.present), std::end(ini.present), true) != std::end(ini.present);
+    const Finding none = anyRead ? Finding{kOk, ""} : WhyNoKeys(ini);
+    if (!none.says.empty()) {
+        out.push_back(none);
     }
-    Add(&out, !why.empty(), kFix,
-        "@ So headview reads none of its keys and takes headviewing=1, headviewing_test=1, headviewing_multiplier=23 "
-        "(thirty-five) and headviewing_offset=0.0.@",
-        {why, cure}, ini.noSection ? all : "");
-    for (int key = 0; key < kSettingKeyCount && why.empty(); ++key) {
+    for (int key = 0; key < kSettingKeyCount && none.says.empty(); ++key) {
         JudgeKey(ini, key, &out);
     }
-    const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey], ini.texts[kMultiplierKey]);
     const bool on = ini.settings.enabled == 1;
     Add(&out, !on, kStop, "headview.ini turns the camera off (headviewing=@). To turn it on:", {ini.texts[kEnabledKey]},
-        "headviewing=1");
+        "headviewing=1", Change::kSetLines);
     Add(&out, on && heading.mark != kOk, kStop, "@ Under [Settings], change or add this line:", {heading.says},
-        heading.lines);
+        heading.lines, Change::kSetLines);
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
     Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees, kNote,
         "headviewing_offset=@ turns the view @ degrees off centre, although headview follows the processed yaw, "
@@ -330,8 +376,10 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         " Under Proton, Wine loads its own dinput8.dll unless the game starts with the "
         "launch option " +
         Unbroken("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") + " (Steam: the game's Properties, Launch options).";
+    const std::string when = log.started.empty() ? "at a time the log does not give"
+                                                 : log.started.substr(0, 10) + " at " + log.started.substr(11) + " UTC";
     Add(&out, log.setup != kFarBack, kLogFindings[log.setup].mark,
-        kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""));
+        kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""), {when});
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
         keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);
@@ -341,6 +389,11 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         {"headview could not read a key of headview.ini", "It reads well"});
     Add(&out, log.missingIni > 0 && ini.exists, kNote, since,
         {"headview.ini was not in the game's folder", "It is there"});
+    Add(&out, log.badKeys > 1, kNote,
+        "headview.log: in its last run headview wrote \"headview: (Error) reading settings from ini file!\" @ times. "
+        "With headviewing_test=1 (or the key missing) it reads headview.ini on every frame, and writes that line "
+        "each time a key cannot be read.",
+        {std::to_string(log.badKeys)});
     Add(&out, log.bytes > 10 * 1048576, kNote,
         "headview.log is @ MB, most of it the line \"@\", written on every frame of a game run. You may delete "
         "headview.log: headview starts a new one when the game next starts.",
@@ -349,6 +402,11 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
 }
 
 }  // namespace
+
+bool HasMark(const Findings& findings, Mark mark)
+{
+    return std::any_of(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; });
+}
 
 std::string Path(const std::wstring& path)
 {
@@ -403,19 +461,28 @@ Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
 {
     const bool yawsZero = f.rawAlwaysZero && f.processedAlwaysZero;
     const bool notMoved = f.processed.Spread() < kMovedRadians && f.raw.Spread() < kMovedRadians;
-    // A raw yaw left at zero cannot steer, moved or not.
-    return f.region == kAbsent                                      ? kNoTracker
-           : f.region == kDenied                                    ? kNotAllowed
-           : f.exited                                               ? kExited
-           : f.poses == 0                                           ? kNoPoses
-           : yawsZero && !f.otherAxesLive                           ? kOnlyZeros
-           : f.longestStall >= 1.0                                  ? kStalled
-           : yawsZero                                               ? kHeldStill
-           : f.rawAlwaysZero && (settings.source != 1 || !notMoved) ? kRawZero
-           : notMoved                                               ? kNotMoved
-           : f.sameEveryPose                                        ? kSameYaws
-           : RawYawShakes(f)                                        ? kRawShaky
-                                                                    : kTracking;
+    const struct {
+        bool when;
+        Situation situation;
+    } order[] = {
+        {f.region == kAbsent, kNoTracker},
+        {f.region == kDenied, kNotAllowed},
+        {f.exited, kExited},
+        {f.poses == 0, kNoPoses},
+        {yawsZero && !f.otherAxesLive, kOnlyZeros},
+        {f.longestStall >= 1.0, kStalled},
+        {yawsZero, kHeldStill},
+        {f.rawAlwaysZero && (settings.source != 1 || !notMoved), kRawZero},  // a raw yaw at zero cannot steer
+        {notMoved, kNotMoved},
+        {f.sameEveryPose, kSameYaws},
+        {RawYawShakes(f), kRawShaky},
+    };
+    for (const auto& row : order) {
+        if (row.when) {
+            return row.situation;
+        }
+    }
+    return kTracking;
 }
 
 Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
@@ -440,7 +507,8 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
         {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
          Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
     if (row != std::end(kTrackerRows)) {
-        out.push_back({row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), row->lines});
+        out.push_back(
+            {row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), row->lines, false, row->change});
     }
     return out;
 }
@@ -454,20 +522,22 @@ Settings JudgedSettings(const Facts& f)
 
 Findings JudgeAll(const Facts& f)
 {
+    const IniFacts& ini = f.ini;
+    const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey], ini.texts[kMultiplierKey]);
     Findings out = JudgeFolder(f.folder), more;
     if (!f.folder.judged.empty()) {
-        more = JudgeIni(f.ini);
+        more = JudgeIni(ini, heading);
         out.insert(out.end(), more.begin(), more.end());
-        more = JudgeLog(f.log, f.ini, f.folder);
+        more = JudgeLog(f.log, ini, f.folder);
         out.insert(out.end(), more.begin(), more.end());
     }
     if (f.watched) {
         more = JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine);
         out.insert(out.end(), more.begin(), more.end());
     }
-    const bool stop = std::any_of(out.begin(), out.end(), [](const Finding& x) { return x.mark == kStop; });
-    if (!stop && f.ini.exists && !f.ini.tooLong && !f.ini.isFolder && f.ini.settings.enabled == 1) {
-        out.push_back(DescribeHeading(f.ini.settings, f.ini.texts[kOffsetKey], f.ini.texts[kMultiplierKey]));
+    const bool read = ini.exists && !ini.tooLong && !ini.isFolder;
+    if (!HasMark(out, kStop) && read && ini.settings.enabled == 1) {
+        out.push_back(heading);
     }
     return out;
 }

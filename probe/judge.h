@@ -1,5 +1,6 @@
 // Findings from the facts, by functions that print nothing and touch
-// nothing, and the one report that prints them, worst first.
+// nothing. A finding may carry the change to headview.ini that mends it,
+// as data: repair.h makes it on the player's word.
 #pragma once
 
 #include "probe/facts.h"
@@ -8,13 +9,29 @@
 
 enum Mark { kStop, kFix, kNote, kOk };  // worst first
 
+// What a finding asks of headview.ini that the probe can do itself.
+enum class Change {
+    kNone,
+    kSetLines,     // each of `lines` set under the first [Settings]
+    kReplaceLine,  // line `line` made `lines`
+    kMoveLine,     // line `line` removed, `lines` set under the first [Settings]
+    kAddSection,   // a [Settings] line put before the first key
+    kBreakMark,    // a line end after a UTF-8 mark right before [Settings]
+    kShippedFile,  // the shipped file's content written
+    kRenameFile,   // the near miss (headview.ini.txt) renamed to headview.ini
+};
+
 struct Finding {
     Mark mark;
     std::string says;        // one paragraph of plain words
     std::string lines = "";  // the exact lines to put in headview.ini, one a line
     bool refused = false;    // the probe could not do what was asked
+    Change change = Change::kNone;
+    int line = -1;  // kReplaceLine, kMoveLine: the line of headview.ini, counted from 0
 };
 using Findings = std::vector<Finding>;
+
+bool HasMark(const Findings& findings, Mark mark);
 
 // What the camera does for a head turn of 45 degrees (0.785, in radians as
 // the common trackers write the yaw) either way: [ok] when it follows it.
@@ -49,7 +66,3 @@ std::string Plain(double value, int decimals);
 // A path for a finding's words, its blanks kept: the report never breaks a line in it.
 constexpr char kKeptBlank = '\x1F';
 std::string Path(const std::wstring& path);
-
-std::string FormatReport(Findings findings);
-int ExitCodeOf(const Findings& findings);  // 2 refused, 1 something to fix, 0 all well
-int Report(const Findings& findings);      // prints; returns the exit code

@@ -12,21 +12,41 @@ namespace {
 
 constexpr int64_t kWindowBytes = 1024 * 1024;
 
-// The window's messages without their timestamps; a line it cuts into is left out.
-std::vector<std::string> Messages(const std::string& window, bool cut)
+struct LogLine {
+    std::string stamp;    // "DD.MM.YYYY HH:MM:SS.mmm", or empty
+    std::string message;  // the line without its stamp
+};
+
+// The window's lines; a line it cuts into is left out.
+std::vector<LogLine> Lines(const std::string& window, bool cut)
 {
-    std::vector<std::string> messages;
+    std::vector<LogLine> lines;
     size_t at = cut ? std::min(window.find('\n'), window.size() - 1) + 1 : 0;
     while (at < window.size()) {
         const size_t end = std::min(window.find('\n', at), window.size());
         std::string line = window.substr(at, end - at);
         line.erase(line.find_last_not_of('\r') + 1);
         const size_t message = line.find("] ");
-        messages.push_back(!line.empty() && line[0] == '[' && message != std::string::npos ? line.substr(message + 2)
-                                                                                           : line);
+        if (!line.empty() && line[0] == '[' && message != std::string::npos) {
+            lines.push_back({line.substr(1, message - 1), line.substr(message + 2)});
+        } else {
+            lines.push_back({"", line});
+        }
         at = end + 1;
     }
-    return messages;
+    return lines;
+}
+
+// The size, and the last megabyte read; false when either failed.
+bool ReadWindow(FILE* file, LogFacts* log, int64_t* from, std::string* window)
+{
+    if (_fseeki64(file, 0, SEEK_END) != 0 || (log->bytes = _ftelli64(file)) < 0) {
+        log->bytes = 0;
+        return false;
+    }
+    *from = std::max<int64_t>(log->bytes - kWindowBytes, 0);
+    window->assign(static_cast<size_t>(log->bytes - *from), '\0');
+    return _fseeki64(file, *from, SEEK_SET) == 0 && fread(&(*window)[0], 1, window->size(), file) == window->size();
 }
 
 }  // namespace
@@ -36,33 +56,47 @@ LogFacts GatherLogFacts(const std::wstring& path)
     LogFacts log = {};
     FILE* file = _wfopen(path.c_str(), L"rb");
     if (file == nullptr) {
-        return log;  // kAbsent
+        return log;  // kNoLog
     }
-    bool read = _fseeki64(file, 0, SEEK_END) == 0 && (log.bytes = _ftelli64(file)) >= 0;
-    const int64_t from = log.bytes > kWindowBytes ? log.bytes - kWindowBytes : 0;
-    std::string window(static_cast<size_t>(log.bytes - from), '\0');
-    read = read && _fseeki64(file, from, SEEK_SET) == 0 && fread(&window[0], 1, window.size(), file) == window.size();
+    int64_t from = 0;
+    std::string window;
+    const bool read = ReadWindow(file, &log, &from, &window);
     fclose(file);
-    const std::vector<std::string> messages = Messages(window, from > 0);
-    size_t request = messages.size();
+    const std::vector<LogLine> lines = Lines(window, from > 0);
+    size_t request = lines.size();
     std::map<std::string, int> counts;
-    for (size_t i = 0; i < messages.size(); ++i) {
-        request = messages[i] == "FTCreateMapping request." ? i : request;
-        log.repeated = ++counts[messages[i]] > counts[log.repeated] ? messages[i] : log.repeated;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].message == "FTCreateMapping request.") {
+            request = i;
+        }
+        if (++counts[lines[i].message] > counts[log.repeated]) {
+            log.repeated = lines[i].message;
+        }
     }
     bool exists = false, opened = false;
     // The run's start-up load writes its one line right before its first look.
-    for (size_t i = request > 0 ? request - 1 : request; i < messages.size(); ++i) {
-        exists |= i >= request && messages[i] == "FTCreateMapping: Mapping already exists.";
-        opened |= i >= request && messages[i] == "FTCreateMapping: Mapping opened.";
-        log.badKeys += messages[i] == "headview: (Error) reading settings from ini file!" ? 1 : 0;
-        log.missingIni += messages[i] == "headview: (Error) could not find ini file!" ? 1 : 0;
+    const size_t start = request > 0 ? request - 1 : request;
+    for (size_t i = start; i < lines.size(); ++i) {
+        exists |= i >= request && lines[i].message == "FTCreateMapping: Mapping already exists.";
+        opened |= i >= request && lines[i].message == "FTCreateMapping: Mapping opened.";
+        log.badKeys += lines[i].message == "headview: (Error) reading settings from ini file!" ? 1 : 0;
+        log.missingIni += lines[i].message == "headview: (Error) could not find ini file!" ? 1 : 0;
     }
-    log.setup = !read || (request == messages.size() && from > 0) ? kFarBack
-                : log.bytes == 0                                  ? kEmptyLog
-                : request == messages.size()                      ? kNoSetup
-                : exists                                          ? kTrackerFound
-                : opened                                          ? kMadeByHeadview
-                                                                  : kCannotOpen;
+    if (start < lines.size()) {
+        log.started = lines[start].stamp.substr(0, 16);
+    }
+    if (!read || (request == lines.size() && from > 0)) {
+        log.setup = kFarBack;
+    } else if (log.bytes == 0) {
+        log.setup = kEmptyLog;
+    } else if (request == lines.size()) {
+        log.setup = kNoSetup;
+    } else if (exists) {
+        log.setup = kTrackerFound;
+    } else if (opened) {
+        log.setup = kMadeByHeadview;
+    } else {
+        log.setup = kCannotOpen;
+    }
     return log;
 }

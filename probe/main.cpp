@@ -1,26 +1,103 @@
 // headview-probe: shows players what their head tracker publishes and what
-// headview would do with it, checks their set-up, and sets the offset and
-// the gain in headview.ini from their head. Every use ends in one report.
+// headview would do with it, checks their set-up, sets the offset and the
+// gain in headview.ini from their head, and makes the changes its findings
+// carry on the player's word. Every use ends in one report.
+#include "probe/calibrate.h"
 #include "probe/console.h"
-#include "probe/edit.h"
+#include "probe/options.h"
+#include "probe/repair.h"
+#include "probe/report.h"
 #include "settings/utf8.h"
 
 namespace {
 
+Facts Watch(const std::wstring& ini, int seconds)
+{
+    Facts facts = GatherSetUpFacts(ini);
+    const Settings settings = JudgedSettings(facts);
+    WriteOut("Watching the tracker for " + std::to_string(seconds) + (seconds == 1 ? " second" : " seconds") +
+             ": turn your head left and right.\n");
+    const bool cameraOn = facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1;
+    facts.tracker = WatchTracker(seconds, settings, cameraOn, true);
+    facts.watched = true;
+    return facts;
+}
+
+// The lines the changes set, for a player who makes them by hand.
+std::string PlannedLines(const Repair& repair)
+{
+    std::string lines;
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        if (repair.planned.sets[key]) {
+            lines += (lines.empty() ? "" : "\n") + std::string(kSettingKeys[key]) + "=" + repair.planned.values[key];
+        }
+    }
+    return lines;
+}
+
+// After the report, the changes its findings carry: listed, made on F then
+// Enter (at once with --fix), and the set-up checked again.
+int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Findings& findings, bool fix, int code)
+{
+    const Repair repair = PlanRepair(facts.ini, findings);
+    if (repair.steps.empty()) {
+        return code;
+    }
+    std::string block = "\nheadview-probe can make these changes to headview.ini:\n";
+    for (const std::string& step : repair.steps) {
+        block += "  - " + step + "\n";
+    }
+    WriteOut(block);
+    if (!fix) {
+        WriteOut("F then Enter makes them; Enter alone leaves headview.ini as it is: ");
+        std::string answer;
+        const bool read = ReadLine(&answer);
+        answer.erase(0, answer.find_first_not_of(" \t"));
+        answer.erase(answer.find_last_not_of(" \t") + 1);
+        if (answer != "F" && answer != "f") {
+            WriteOut(read ? "headview.ini is left as it was.\n" : "\nNo answer: headview.ini is left as it was.\n");
+            return code;
+        }
+    }
+    std::string error;
+    if (!MakeRepair(facts.ini, repair, &error)) {
+        const std::string lines = PlannedLines(repair);
+        const std::string byHand = lines.empty()
+                                       ? " To make the changes above by hand, follow the findings."
+                                       : " To make them by hand, change (or add) these lines under [Settings]:";
+        return Report(
+            {{kFix,
+              "headview-probe could not change headview.ini safely: " + error + ". It is left as it was." + byHand,
+              lines, true}});
+    }
+    Facts again = GatherSetUpFacts(iniOption);
+    again.tracker = facts.tracker;
+    again.watched = facts.watched;
+    Findings now = JudgeAll(again);
+    std::string when = " headview reads it at once (headviewing_test=1).";
+    if (again.ini.settings.test != 1) {
+        when = " headview reads headview.ini when the game starts: start the game again for the changes to count.";
+    }
+    now.push_back({kOk, "headview.ini is changed." + when});
+    WriteOut("\nheadview.ini checked again:\n");
+    return Report(now);
+}
+
 int Run(const Options& options)
 {
     const std::wstring ini = WideFromUtf8(options.ini);
-    if (options.use == Use::kCentre || options.use == Use::kGain) {
-        return Report(options.use == Use::kCentre ? RunCentre(ini) : RunGain(ini, options.degrees));
+    Facts facts = {};
+    Findings findings;
+    if (options.use == Use::kCentre) {
+        findings = RunCentre(ini, &facts);
+    } else if (options.use == Use::kGain) {
+        findings = RunGain(ini, options.degrees, &facts);
+    } else {
+        facts = Watch(ini, options.seconds);
+        findings = JudgeAll(facts);
     }
-    Facts facts = GatherSetUpFacts(ini);
-    const Settings settings = JudgedSettings(facts);
-    WriteOut("Watching the tracker for " + std::to_string(options.seconds) +
-             (options.seconds == 1 ? " second" : " seconds") + ": turn your head left and right.\n");
-    facts.tracker =
-        WatchTracker(options.seconds, settings, facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1, true);
-    facts.watched = true;
-    return Report(JudgeAll(facts));
+    const int code = Report(findings);
+    return OfferRepair(ini, facts, findings, options.fix, code);
 }
 
 // Started by a double-click, the window is the probe's own and closes when
@@ -36,7 +113,9 @@ int RunMenu()
             if (!ReadLine(&line)) {
                 return code;
             }
-            line = line.empty() ? " " : line;
+            if (line.empty()) {
+                line = " ";
+            }
         }
         if (options.use == Use::kQuit) {
             return code;

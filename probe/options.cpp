@@ -1,4 +1,7 @@
+#include "probe/options.h"
+
 #include "probe/console.h"
+#include "settings/utf8.h"
 
 #include <stdlib.h>
 
@@ -13,51 +16,89 @@ bool Number(const std::string& text, double low, double high, bool whole, double
            (!whole || *number == static_cast<int>(*number));
 }
 
+// headview reads headview.ini in the game's folder only: --ini names that
+// folder (an existing one, or one written with its last \) or that file.
+bool NamesGameIni(const std::string& path)
+{
+    const size_t slash = path.find_last_of("\\/");
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const DWORD attributes = GetFileAttributesW(WideFromUtf8(path).c_str());
+    const bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return name.empty() || folder || _stricmp(name.c_str(), "headview.ini") == 0;
+}
+
+Use UseOf(const std::string& arg)
+{
+    if (arg == "--centre" || arg == "--center") {
+        return Use::kCentre;
+    }
+    if (arg == "--gain") {
+        return Use::kGain;
+    }
+    if (arg == "--seconds") {
+        return Use::kWatch;
+    }
+    return Use::kNone;
+}
+
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error)
 {
     for (const std::string& arg : arguments) {
-        options->use = arg == "-h" || arg == "--help" || arg == "/?" ? Use::kHelp : options->use;
+        if (arg == "-h" || arg == "--help" || arg == "/?") {
+            options->use = Use::kHelp;
+            return true;
+        }
     }
     const char* const names[] = {"the watch (--seconds)", "--centre", "--gain"};
     Use chosen = Use::kNone;
-    for (size_t i = 0; i < arguments.size() && options->use != Use::kHelp && error->empty(); ++i) {
+    for (size_t i = 0; i < arguments.size() && error->empty(); ++i) {
         const std::string& arg = arguments[i];
         const bool takesValue = arg == "--gain" || arg == "--seconds" || arg == "--ini";
         const std::string value = takesValue && i + 1 < arguments.size() ? arguments[++i] : "";
-        const Use use = arg == "--centre" || arg == "--center" ? Use::kCentre
-                        : arg == "--gain"                      ? Use::kGain
-                        : arg == "--seconds"                   ? Use::kWatch
-                                                               : Use::kNone;
+        const Use use = UseOf(arg);
         double number = 0.0;
         if (takesValue && value.empty()) {
             *error = arg + ": give its value after it";
-        } else if (arg == "--gain" && !Number(value, 1, 360, false, &number)) {
-            *error = arg + " " + value + ": DEGREES is a number from 1 to 360";
+        } else if (arg == "--gain" && !Number(value, 1, 180, false, &number)) {
+            *error = arg + " " + value + ": DEGREES is a number from 1 to 180";
         } else if (arg == "--seconds" && !Number(value, 1, 600, true, &number)) {
             *error = arg + " " + value + ": N is a whole number from 1 to 600";
-        } else if (use == Use::kNone && arg != "--ini") {
+        } else if (arg == "--ini" && !NamesGameIni(value)) {
+            *error = arg + " " + value +
+                     ": headview reads only headview.ini in the game's folder: name that folder, "
+                     "or its headview.ini";
+        } else if (use == Use::kNone && arg != "--ini" && arg != "--fix") {
             *error = arg + ": not an option of headview-probe";
         } else if (use != Use::kNone && chosen != Use::kNone && use != chosen) {
             *error = std::string(names[static_cast<int>(chosen)]) + " and " + names[static_cast<int>(use)] +
                      ": choose one of the watch, --centre and --gain";
         }
-        options->degrees = use == Use::kGain ? number : options->degrees;
-        options->seconds = use == Use::kWatch ? static_cast<int>(number) : options->seconds;
-        options->ini = arg == "--ini" ? value : options->ini;
-        chosen = use != Use::kNone ? use : chosen;
+        if (use == Use::kGain) {
+            options->degrees = number;
+        }
+        if (use == Use::kWatch) {
+            options->seconds = static_cast<int>(number);
+        }
+        if (arg == "--ini") {
+            options->ini = value;
+        }
+        options->fix = options->fix || arg == "--fix";
+        if (use != Use::kNone) {
+            chosen = use;
+        }
     }
-    options->use = options->use == Use::kHelp ? Use::kHelp : chosen != Use::kNone ? chosen : Use::kWatch;
+    options->use = chosen != Use::kNone ? chosen : Use::kWatch;
     return error->empty();
 }
 
 void PrintUsage()
 {
     WriteOut(
-        "usage: headview-probe [--seconds N] [--ini PATH]\n"
-        "       headview-probe --centre [--ini PATH]\n"
-        "       headview-probe --gain DEGREES [--ini PATH]\n"
+        "usage: headview-probe [--seconds N] [--fix] [--ini PATH]\n"
+        "       headview-probe --centre [--fix] [--ini PATH]\n"
+        "       headview-probe --gain DEGREES [--fix] [--ini PATH]\n"
         "\n"
         "Put it in the game's folder (the one with the game's .exe and ScriptHookV.dll)\n"
         "and run it there while your head tracker runs. Started by a double-click, it\n"
@@ -70,8 +111,11 @@ void PrintUsage()
         "                  is centred, when headview follows the raw yaw (also --center)\n"
         "  --gain DEGREES  look ahead, then out of the side window: sets\n"
         "                  headviewing_multiplier so that this head turn turns the\n"
-        "                  camera DEGREES (1 to 360)\n"
-        "  --ini PATH      the settings file (default: the game folder's headview.ini)\n"
+        "                  camera DEGREES (1 to 180)\n"
+        "  --fix           make the changes to headview.ini that the report lists,\n"
+        "                  without asking (else F then Enter makes them)\n"
+        "  --ini PATH      the game's folder, or its headview.ini, when the probe is\n"
+        "                  not run from there\n"
         "  -h, --help, /?  show this text\n"
         "\n"
         "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also:\n"

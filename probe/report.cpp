@@ -1,5 +1,6 @@
+#include "probe/report.h"
+
 #include "probe/console.h"
-#include "probe/judge.h"
 #include "settings/utf8.h"
 
 #include <algorithm>
@@ -47,11 +48,6 @@ std::string Wrapped(const std::string& mark, const std::string& words)
     return out + "\n";
 }
 
-bool Has(const Findings& findings, Mark mark)
-{
-    return std::any_of(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; });
-}
-
 }  // namespace
 
 std::string FormatReport(Findings findings)
@@ -66,16 +62,24 @@ std::string FormatReport(Findings findings)
             out += kIndent + "  " + f.lines.substr(at, end - at) + "\n";
         }
     }
-    return out + (Has(findings, kStop)  ? "\nheadview cannot turn the camera as it is: fix what is marked [stop], "
-                                          "then run\nheadview-probe again.\n"
-                  : Has(findings, kFix) ? "\nFix what is marked [fix], then run headview-probe again.\n"
-                                        : "\nAll is well.\n");
+    if (HasMark(findings, kStop)) {
+        return out +
+               "\nheadview cannot turn the camera as it is: fix what is marked [stop], then run\nheadview-probe "
+               "again.\n";
+    }
+    if (HasMark(findings, kFix)) {
+        return out + "\nFix what is marked [fix], then run headview-probe again.\n";
+    }
+    return out + "\nAll is well.\n";
 }
 
 int ExitCodeOf(const Findings& findings)
 {
     const bool refused = std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.refused; });
-    return refused ? 2 : Has(findings, kStop) || Has(findings, kFix) ? 1 : 0;
+    if (refused) {
+        return 2;
+    }
+    return HasMark(findings, kStop) || HasMark(findings, kFix) ? 1 : 0;
 }
 
 int Report(const Findings& findings)

@@ -39,15 +39,6 @@ void AddYaw(YawStats* stats, double yaw)
     ++stats->count;
 }
 
-// True once no program holds the region any more: the tracker ended.
-bool RegionVanished()
-{
-    const FTPose* view = nullptr;
-    const Region region = OpenTrackerView(&view);
-    UnmapViewOfFile(view);
-    return region == kAbsent;
-}
-
 void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn)
 {
     const auto tenths = [](double value) { return round(value * 10.0) / 10.0 + 0.0; };  // never "-0.0"
@@ -74,6 +65,15 @@ Region OpenTrackerView(const FTPose** view)
     *view = static_cast<const FTPose*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(FTPose)));
     CloseHandle(mapping);
     return *view != nullptr ? kOpen : kDenied;
+}
+
+TrackerFacts LookForTracker()
+{
+    TrackerFacts facts = {};
+    const FTPose* view = nullptr;
+    facts.region = OpenTrackerView(&view);
+    UnmapViewOfFile(view);
+    return facts;
 }
 
 bool CopyStablePose(const FTPose* source, FTPose* pose)
@@ -165,8 +165,9 @@ TrackerFacts WatchTracker(double seconds, const Settings& settings, bool cameraO
         if (fresh) {
             AddPose(&facts, pose);
         }
-        if (now - lastLine >= kEverySeconds && now - stall.stillSince >= kEverySeconds && RegionVanished()) {
-            WriteOut(live ? "\nThe tracker's FreeTrack data is gone: the tracker ended.\n" : "");
+        if (now - lastLine >= kEverySeconds && now - stall.stillSince >= kEverySeconds &&
+            LookForTracker().region == kAbsent) {
+            WriteOut(live ? "\nThe tracker's FreeTrack data is gone.\n" : "");
             facts.exited = true;
             UnmapViewOfFile(view);
             view = nullptr;

@@ -2,7 +2,7 @@
 // machine's profile reader (Wine's, here), headview.log's end, the game
 // folder, the tracker's counter and stalls, poses copied while written, and
 // the command line.
-#include "probe/console.h"
+#include "probe/options.h"
 #include "probe/facts.h"
 #include "settings/utf8.h"
 #include "tests/support/files.h"
@@ -341,15 +341,20 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         const char* error;
     } rows[] = {
         {{}, Use::kWatch, ""},
-        {{"--seconds", "600", "--ini", "x.ini"}, Use::kWatch, ""},
+        {{"--seconds", "600", "--ini", "C:\\Games\\V\\headview.ini"}, Use::kWatch, ""},
+        {{"--ini", "C:\\Games\\V\\"}, Use::kWatch, ""},
+        {{"--ini", "my.ini"},
+         Use::kWatch,
+         "--ini my.ini: headview reads only headview.ini in the game's folder: name that folder, or its headview.ini"},
+        {{"--fix", "--centre"}, Use::kCentre, ""},
         {{"--center"}, Use::kCentre, ""},
         {{"--gain", "1"}, Use::kGain, ""},
-        {{"--gain", "360"}, Use::kGain, ""},
+        {{"--gain", "180"}, Use::kGain, ""},
         {{"--seconds", "5", "--seconds", "10"}, Use::kWatch, ""},
         {{"--seconds", "0"}, Use::kWatch, "--seconds 0: N is a whole number from 1 to 600"},
         {{"--gain", "400", "/?"}, Use::kHelp, ""},
         {{"--bogus"}, Use::kWatch, "--bogus: not an option of headview-probe"},
-        {{"--gain", "360.5"}, Use::kWatch, "--gain 360.5: DEGREES is a number from 1 to 360"},
+        {{"--gain", "180.5"}, Use::kWatch, "--gain 180.5: DEGREES is a number from 1 to 180"},
         {{"--gain"}, Use::kWatch, "--gain: give its value after it"},
         {{"--seconds", "2.5"}, Use::kWatch, "--seconds 2.5: N is a whole number from 1 to 600"},
         {{"--gain", "90", "--centre"},
@@ -364,6 +369,7 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
                   row.error[0] == '\0');
         EXPECT_EQ(error, row.error);
         EXPECT_EQ(row.error[0] == '\0' ? options.use : Use::kWatch, row.use) << row.error;
+        EXPECT_EQ(options.fix, row.args.size() > 0 && strcmp(row.args[0], "--fix") == 0) << row.error;
     }
     const std::pair<const char*, Use> menu[] = {{" 2 ", Use::kCentre}, {"4", Use::kQuit},  {"q", Use::kQuit},
                                                 {"Q", Use::kQuit},     {"12", Use::kNone}, {"", Use::kNone}};

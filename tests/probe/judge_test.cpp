@@ -1,6 +1,6 @@
 // The probe's judgement, one row per player situation: facts in, the report
 // out, its first (worst) line and how many lines are to fix written by hand.
-#include "probe/judge.h"
+#include "probe/report.h"
 
 #include <gtest/gtest.h>
 
@@ -8,6 +8,7 @@
 
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <vector>
 
@@ -46,10 +47,16 @@ Facts WellSetUp()
         f.ini.texts[k] = texts[k];
     }
     f.ini.settings = Settings{1, 0, 0x39, 0.0f, 1};
-    f.log = LogFacts{kTrackerFound, 4000, 0, 0, ""};
+    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15"};
     f.watched = true;
     f.tracker = Swept(0.0, true);
     return f;
+}
+
+const Finding& Worst(const Findings& findings)
+{
+    return *std::min_element(findings.begin(), findings.end(),
+                             [](const Finding& a, const Finding& b) { return a.mark < b.mark; });
 }
 
 void Unread(Facts* f, int key)
@@ -65,34 +72,37 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
     const struct {
         const char* what;
         std::function<void(Facts*)> change;
-        const char* first;           // the report's first line, or its start
+        Mark mark;                   // the worst finding's
+        const char* first;           // the words it starts with
+        Change carries;              // the change to headview.ini it carries
         int toFix;                   // findings marked [stop] or [fix]
         const char* also = "";       // words that stand in it too (its lines, or a paragraph joined again)
         const char* never = "\x01";  // words that must not
     } rows[] = {
-        {"all well", [](Facts*) {}, "[ok]   The game's folder: C:\\Games\\V\\", 0},
+        {"all well", [](Facts*) {}, kOk, "The game's folder: C:\\Games\\V\\", Change::kNone, 0},
         {"started elsewhere: its own folder checked",
-         [](Facts* f) { f->folder.startedIn = L"C:\\Users\\me\\Downloads\\"; },
-         "[note] headview-probe was started in C:\\Users\\me\\Downloads\\, which is no", 0},
+         [](Facts* f) { f->folder.startedIn = L"C:\\Users\\me\\Downloads\\"; }, kNote,
+         "headview-probe was started in C:\\Users\\me\\Downloads\\, which is no", Change::kNone, 0},
         {"started elsewhere, and not in the game folder itself",
          [](Facts* f) {
              f->folder.startedIn = L"C:\\Users\\me@home\\";
              f->folder.own = L"C:\\Users\\me\\Downloads\\";
              f->folder.judged.clear();
          },
-         "[stop] Neither C:\\Users\\me@home\\ nor C:\\Users\\me\\Downloads\\ is the game's\n", 1, "",
+         kStop, "Neither C:\\Users\\me@home\\ nor C:\\Users\\me\\Downloads\\ is the game's", Change::kNone, 1, "",
          "The game's folder"},
-        {"no ASI loader", [](Facts* f) { f->folder.asiLoader = false; }, "[stop] dinput8.dll, ScriptHookV's ASI", 1},
+        {"no ASI loader", [](Facts* f) { f->folder.asiLoader = false; }, kStop, "dinput8.dll, ScriptHookV's ASI",
+         Change::kNone, 1},
         {"an unpacked zip: no ScriptHookV.dll, no ASI loader",
-         [](Facts* f) { f->folder.scriptHook = f->folder.asiLoader = false; },
-         "[stop] ScriptHookV.dll is not in C:\\Games\\V\\. If that is the game's folder (the\n", 2, "",
+         [](Facts* f) { f->folder.scriptHook = f->folder.asiLoader = false; }, kStop,
+         "ScriptHookV.dll is not in C:\\Games\\V\\. If that is the game's folder (the", Change::kNone, 2, "",
          "The game's folder:"},
         {"--ini in a folder that is not the game's",
          [](Facts* f) {
              f->folder.fromIni = true;
              f->folder.judged.clear();
          },
-         "[stop] C:\\Games\\V\\, the folder given with --ini, is not the game's folder (it\n", 1, "",
+         kStop, "C:\\Games\\V\\, the folder given with --ini, is not the game's folder (it", Change::kNone, 1, "",
          "The game's folder"},
         {"an empty file: one finding, every line",
          [](Facts* f) {
@@ -102,36 +112,36 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.noSection = true;
              f->ini.settings = Settings{1, 1, 35, 0.0f, 0};
          },
-         "[fix]  headview.ini has no [Settings] line. So headview reads none of its keys", 1},
+         kFix, "headview.ini has no [Settings] line. So headview reads none of its keys", Change::kSetLines, 1},
         {"the offset under a second [Settings]",
          [](Facts* f) {
              Unread(f, kOffsetKey);
              f->ini.misplaced[kOffsetKey] = "headviewing_offset=0.1";
              f->ini.under[kOffsetKey] = "a second [Settings]";
          },
-         "[fix]  The line headviewing_offset=0.1 stands under a second [Settings], where\n", 1},
+         kFix, "The line headviewing_offset=0.1 stands under a second [Settings], where", Change::kMoveLine, 1},
         {"the gain above every section",
          [](Facts* f) {
              Unread(f, kMultiplierKey);
              f->ini.misplaced[kMultiplierKey] = "headviewing_multiplier=39";
          },
-         "[fix]  The line headviewing_multiplier=39 stands above every section, where\n", 1},
+         kFix, "The line headviewing_multiplier=39 stands above every section, where", Change::kMoveLine, 1},
         {"a misspelt key",
          [](Facts* f) {
              Unread(f, kTestKey);
              f->ini.nearMiss[kTestKey] = "headveiwing_test=0";
          },
-         "[fix]  The line headveiwing_test=0 looks like headviewing_test misspelt, so", 1},
+         kFix, "The line headveiwing_test=0 looks like headviewing_test misspelt, so", Change::kReplaceLine, 1},
         {"the gain misspelt: its fallback, which is no value written in base 16",
          [](Facts* f) {
              Unread(f, kMultiplierKey);
              f->ini.nearMiss[kMultiplierKey] = "headviewing_multiplyer=39";
              f->ini.settings.multiplier = 0x23;
          },
-         "[fix]  The line headviewing_multiplyer=39 looks like headviewing_multiplier", 1,
+         kFix, "The line headviewing_multiplyer=39 looks like headviewing_multiplier", Change::kReplaceLine, 1,
          "A head turn of 45 degrees turns the camera 27 degrees.", "base 16"},
         {"a UTF-8 mark before [Settings] that this reader reads past",
-         [](Facts* f) { f->ini.markBeforeSection = true; }, "[ok]   The game's folder", 0},
+         [](Facts* f) { f->ini.markBeforeSection = true; }, kOk, "The game's folder", Change::kNone, 0},
         {"a UTF-8 mark before [Settings] that hides every key",
          [](Facts* f) {
              for (int k = 0; k < kSettingKeyCount; ++k) {
@@ -139,47 +149,48 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              }
              f->ini.markBeforeSection = true;
          },
-         "[fix]  headview.ini starts with a UTF-8 mark right before [Settings], and\n", 1},
+         kFix, "headview.ini starts with a UTF-8 mark right before [Settings], and", Change::kBreakMark, 1},
         {"a key read, and again under a second [Settings]",
          [](Facts* f) {
              f->ini.misplaced[kMultiplierKey] = "headviewing_multiplier=72";
              f->ini.under[kMultiplierKey] = "a second [Settings]";
          },
-         "[fix]  The line headviewing_multiplier=72 is not read: headview takes\n", 1},
-        {"the camera meant to be off", [](Facts* f) { f->ini.texts[kEnabledKey] = "off"; },
-         "[fix]  headview cannot read headviewing=off, so headview uses 1 and logs an\n", 1,
+         kFix, "The line headviewing_multiplier=72 is not read: headview takes", Change::kNone, 1},
+        {"the camera meant to be off", [](Facts* f) { f->ini.texts[kEnabledKey] = "off"; }, kFix,
+         "headview cannot read headviewing=off, so headview uses 1 and logs an", Change::kSetLines, 1,
          "\n         headviewing=0\n"},
         {"a gain written in decimal",
          [](Facts* f) {
              f->ini.settings.multiplier = 0x57;
              f->ini.texts[kMultiplierKey] = "57";
          },
-         "[ok]   The game's folder", 0, "turns the camera 68 degrees (headviewing_multiplier=57 is base 16: 87)."},
+         kOk, "The game's folder", Change::kNone, 0,
+         "turns the camera 68 degrees (headviewing_multiplier=57 is base 16: 87)."},
         {"a gain of 0",
          [](Facts* f) {
              f->ini.settings.multiplier = 0;
              f->ini.texts[kMultiplierKey] = "0";
          },
-         "[stop] A gain of 0 holds the camera straight ahead, wherever you look. Under\n", 1,
+         kStop, "A gain of 0 holds the camera straight ahead, wherever you look. Under", Change::kSetLines, 1,
          "\n         headviewing_multiplier=39\n"},
         {"an offset of 10 radians",
          [](Facts* f) {
              f->ini.settings.offset = 10.0f;
              f->ini.texts[kOffsetKey] = "10";
          },
-         "[stop] headviewing_offset=10 turns the camera 570 degrees while you look\n", 1},
-        {"a decimal comma", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; },
-         "[fix]  headview cannot read headviewing_offset=0,5, so headview uses 0.0 and\n", 1,
+         kStop, "headviewing_offset=10 turns the camera 570 degrees while you look", Change::kSetLines, 1},
+        {"a decimal comma", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; }, kFix,
+         "headview cannot read headviewing_offset=0,5, so headview uses 0.0 and", Change::kSetLines, 1,
          "\n         headviewing_offset=0.5\n"},
-        {"the path past 259 characters", [](Facts* f) { f->ini.tooLong = true; },
-         "[stop] C:\\Games\\V\\headview.ini is 23 characters long: headview finds its file", 1},
+        {"the path past 259 characters", [](Facts* f) { f->ini.tooLong = true; }, kStop,
+         "C:\\Games\\V\\headview.ini is 23 characters long: headview finds its file", Change::kNone, 1},
         {"raw 6.9 degrees off, the offset centring it, steering by the processed yaw",
          [](Facts* f) {
              f->tracker = Swept(6.9, true);
              f->ini.settings.offset = static_cast<float>(-6.9 / kDegreesPerRadian);
              f->ini.texts[kOffsetKey] = "-0.12";
          },
-         "[note] headviewing_offset=-0.12 turns the view -6.9 degrees off centre,\n", 0,
+         kNote, "headviewing_offset=-0.12 turns the view -6.9 degrees off centre,", Change::kNone, 0,
          "The raw yaw sits 6.9 degrees off the processed yaw: looking straight ahead, the camera turns -6.9 degrees "
          "following the processed yaw and 0.0 degrees following the raw yaw"},
         {"raw 6.9 degrees off, steering by the raw yaw",
@@ -187,14 +198,14 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->tracker = Swept(6.9, true);
              f->ini.settings.source = 0;
          },
-         "[fix]  The raw yaw sits 6.9 degrees off the processed yaw: looking straight\n", 1,
+         kFix, "The raw yaw sits 6.9 degrees off the processed yaw: looking straight", Change::kNone, 1,
          "the camera turns 0.0 degrees following the processed yaw and 6.9 degrees following the raw yaw"},
         {"an offset beside the processed yaw",
          [](Facts* f) {
              f->ini.settings.offset = 0.2f;
              f->ini.texts[kOffsetKey] = "0.2";
          },
-         "[note] headviewing_offset=0.2 turns the view 11.4 degrees off centre, although\n", 0,
+         kNote, "headviewing_offset=0.2 turns the view 11.4 degrees off centre, although", Change::kNone, 0,
          "A head turn of 45 degrees turns the camera 45 degrees"},
         {"an offset exactly 2 degrees off centre beside the processed yaw",
          [](Facts* f) {
@@ -203,52 +214,54 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.texts[kOffsetKey] = "0.0625";
              f->ini.texts[kMultiplierKey] = "20";
          },
-         "[ok]   The game's folder", 0, "", "off centre"},
-        {"raw 1.9 degrees off", [](Facts* f) { f->tracker = Swept(1.9, true); }, "[ok]   The game's folder", 0},
+         kOk, "The game's folder", Change::kNone, 0, "", "off centre"},
+        {"raw 1.9 degrees off", [](Facts* f) { f->tracker = Swept(1.9, true); }, kOk, "The game's folder",
+         Change::kNone, 0},
         {"the raw yaw never filled, steering by it",
          [](Facts* f) {
              f->tracker = Swept(0.0, false);
              f->ini.settings.source = 0;
          },
-         "[stop] Your tracker leaves the raw yaw at zero, and headview follows the raw\n", 1},
+         kStop, "Your tracker leaves the raw yaw at zero, and headview follows the raw", Change::kSetLines, 1},
         {"a log of repeated looks, the tracker fine now",
          [](Facts* f) {
-             f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "FTCreateMapping request."};
+             f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "FTCreateMapping request.", "08.12.2026 20:15"};
          },
-         "[fix]  headview.log: when the game last ran, headview could not open the", 1},
-        {"a log whose last start lies before the end read", [](Facts* f) { f->log.setup = kFarBack; },
-         "[ok]   The game's folder", 0, "", "[ok]   \n"},
-        {"a log of 10 MB", [](Facts* f) { f->log.bytes = 10 * 1048576; }, "[ok]   The game's folder", 0},
-        {"a log of 10 MB and a byte", [](Facts* f) { f->log.bytes = 10 * 1048576 + 1; },
-         "[note] headview.log is 10.0 MB, most of it the line \"\"", 0},
-        {"a stall", [](Facts* f) { f->tracker.longestStall = 1.5; },
-         "[fix]  Your tracker sends 244 head positions a second, but sent none for 1.5", 1},
-        {"the tracker ended", [](Facts* f) { f->tracker.exited = true; },
-         "[stop] Your tracker ended while the probe watched: its FreeTrack data is gone.", 1},
+         kFix, "headview.log: when headview last started (08.12.2026 at 20:15 UTC), it could not open", Change::kNone,
+         1},
+        {"a log whose last start lies before the end read", [](Facts* f) { f->log.setup = kFarBack; }, kOk,
+         "The game's folder", Change::kNone, 0, "", "[ok]   \n"},
+        {"a log of 10 MB", [](Facts* f) { f->log.bytes = 10 * 1048576; }, kOk, "The game's folder", Change::kNone, 0},
+        {"a log of 10 MB and a byte", [](Facts* f) { f->log.bytes = 10 * 1048576 + 1; }, kNote,
+         "headview.log is 10.0 MB, most of it the line \"\"", Change::kNone, 0},
+        {"a stall", [](Facts* f) { f->tracker.longestStall = 1.5; }, kFix,
+         "Your tracker sends 244 head positions a second, but sent none for 1.5", Change::kNone, 1},
+        {"the tracker ended", [](Facts* f) { f->tracker.exited = true; }, kStop,
+         "Your tracker ended while the probe watched: its FreeTrack data is gone.", Change::kNone, 1},
         {"a gain past 180 degrees",
          [](Facts* f) {
              f->ini.settings.multiplier = 0x7FFFFFFF;
              f->ini.texts[kMultiplierKey] = "7FFFFFFF";
          },
-         "[stop] With headviewing_multiplier=7FFFFFFF a head turn of 45 degrees would\n", 1,
+         kStop, "With headviewing_multiplier=7FFFFFFF a head turn of 45 degrees would", Change::kSetLines, 1,
          "\n         headviewing_multiplier=39\n"},
-        {"a leftover from a stopped probe", [](Facts* f) { f->folder.leftover = true; },
-         "[note] headview.ini.probe-new was left by a headview-probe that was stopped:", 0},
+        {"a leftover from a stopped probe", [](Facts* f) { f->folder.leftover = true; }, kNote,
+         "headview.ini.probe-new was left by a headview-probe that was stopped:", Change::kNone, 0},
         {"no headview.ini, a tracker without the raw yaw: judged as the shipped file would follow it",
          [](Facts* f) {
              f->ini = IniFacts{};
              f->ini.path = L"C:\\Games\\V\\headview.ini";
              f->tracker = Swept(0.0, false);
          },
-         "[stop] There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.\n", 1},
-        {"no headviewing_source: read as files always were", [](Facts* f) { Unread(f, kSourceKey); },
-         "[ok]   The game's folder", 0},
+         kStop, "There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.", Change::kShippedFile, 1},
+        {"no headviewing_source: read as files always were", [](Facts* f) { Unread(f, kSourceKey); }, kOk,
+         "The game's folder", Change::kNone, 0},
         {"a folder named headview.ini",
          [](Facts* f) {
              f->ini.isFolder = true;
              f->ini.settings = Settings{1, 1, 35, 0.0f, 0};
          },
-         "[fix]  C:\\Games\\V\\headview.ini is a folder: headview reads it as a file without\n", 1},
+         kFix, "C:\\Games\\V\\headview.ini is a folder: headview reads it as a file without", Change::kNone, 1},
         {"UTF-16 big-endian that this reader does not read",
          [](Facts* f) {
              for (int k = 0; k < kSettingKeyCount; ++k) {
@@ -256,51 +269,52 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              }
              f->ini.encoding = kUtf16Be;
          },
-         "[fix]  headview.ini is saved as UTF-16 big-endian, which Windows' reader does\n", 1,
+         kFix, "headview.ini is saved as UTF-16 big-endian, which Windows' reader does", Change::kNone, 1,
          "In Notepad: File, Save as, Encoding \"ANSI\""},
         {"a gain past 180 degrees turning the other way",
          [](Facts* f) {
              f->ini.settings.multiplier = -0xE6;
              f->ini.texts[kMultiplierKey] = "-E6";
          },
-         "[stop] With headviewing_multiplier=-E6 a head turn of 45 degrees would turn the\n", 1,
+         kStop, "With headviewing_multiplier=-E6 a head turn of 45 degrees would turn the", Change::kSetLines, 1,
          "\n         headviewing_multiplier=-39\n"},
         {"an offset of 3 radians and the gain 39",
          [](Facts* f) {
              f->ini.settings.offset = 3.0f;
              f->ini.texts[kOffsetKey] = "3";
          },
-         "[stop] headviewing_offset=3 turns the camera 171 degrees while you look\n", 1,
+         kStop, "headviewing_offset=3 turns the camera 171 degrees while you look", Change::kSetLines, 1,
          "\n         headviewing_offset=0.0\n"},
         {"raw 2.5 degrees off, steering by the raw yaw",
          [](Facts* f) {
              f->tracker = Swept(2.5, true);
              f->ini.settings.source = 0;
          },
-         "[fix]  The raw yaw sits 2.5 degrees off the processed yaw: looking straight\n", 1},
-        {"a comment after the value", [](Facts* f) { f->ini.texts[kOffsetKey] = "0.5;mine"; },
-         "[fix]  headview cannot read headviewing_offset=0.5;mine, so headview uses 0.0\n", 1,
+         kFix, "The raw yaw sits 2.5 degrees off the processed yaw: looking straight", Change::kNone, 1},
+        {"a comment after the value", [](Facts* f) { f->ini.texts[kOffsetKey] = "0.5;mine"; }, kFix,
+         "headview cannot read headviewing_offset=0.5;mine, so headview uses 0.0", Change::kSetLines, 1,
          "\n         headviewing_offset=0.5\n"},
         {"no new pose",
          [](Facts* f) {
              f->tracker = TrackerFacts{};
              f->tracker.region = kOpen;
          },
-         "[stop] The tracker's data is there, but no new head positions arrived: the\n", 1, "", "Your tracker sends"},
+         kStop, "The tracker's data is there, but no new head positions arrived: the", Change::kNone, 1, "",
+         "Your tracker sends"},
         {"headview.ini missing when the game ran, and still",
          [](Facts* f) {
              f->ini = IniFacts{};
              f->ini.path = L"C:\\Games\\V\\headview.ini";
              f->log.missingIni = 1;
          },
-         "[stop] There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.\n", 1, "",
-         "It is there now"},
+         kStop, "There is no C:\\Games\\V\\headview.ini, so headview keeps the camera off.", Change::kShippedFile, 1,
+         "", "It is there now"},
         {"no headviewing_test",
          [](Facts* f) {
              Unread(f, kTestKey);
              f->ini.settings.test = 1;
          },
-         "[fix]  headview.ini has no headviewing_test under [Settings], so headview uses\n", 1, "",
+         kFix, "headview.ini has no headviewing_test under [Settings], so headview uses", Change::kSetLines, 1, "",
          "reads headview.ini again"},
     };
     for (const auto& row : rows) {
@@ -308,7 +322,10 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         row.change(&facts);
         const Findings found = JudgeAll(facts);
         const std::string report = FormatReport(found);
-        EXPECT_EQ(report.rfind(row.first, 0), 0u) << row.what << "\n" << report;
+        const Finding& worst = Worst(found);
+        EXPECT_EQ(worst.mark, row.mark) << row.what << "\n" << report;
+        EXPECT_EQ(worst.says.rfind(row.first, 0), 0u) << row.what << "\n" << report;
+        EXPECT_EQ(worst.change, row.carries) << row.what << "\n" << report;
         std::string joined = report;  // the paragraphs' lines joined again
         for (size_t at = 0; (at = joined.find("\n       ", at)) != std::string::npos;) {
             joined.replace(at, 8, joined.compare(at + 8, 2, "  ") == 0 ? "\n" : " ");

@@ -1,0 +1,174 @@
+// The repair: headview.ini's bytes in, the changes the probe lists and the
+// bytes it writes out, each written by hand; then the file checked again
+// has nothing left for the probe to change.
+#include "probe/repair.h"
+#include "settings/utf8.h"
+#include "tests/support/files.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+namespace {
+
+const std::string kGood =
+    "[Settings]\r\nheadviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
+    "headviewing_offset=0.0\r\nheadviewing_source=1\r\n";
+
+std::wstring Full(const wchar_t* path)
+{
+    wchar_t full[MAX_PATH];
+    GetFullPathNameW(path, MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::string Replaced(std::string text, const std::string& from, const std::string& to)
+{
+    return text.replace(text.find(from), from.size(), to);
+}
+
+// A game folder that is all there, the log's last start fine, no tracker watched.
+Facts GameFacts(const std::wstring& folder)
+{
+    Facts f = {};
+    f.folder.startedIn = f.folder.own = f.folder.judged = folder;
+    f.folder.plugin = f.folder.scriptHook = f.folder.asiLoader = true;
+    f.ini = GatherIniFacts(folder + L"headview.ini");
+    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15"};
+    return f;
+}
+
+// The zip's headview.ini, beside the tests.
+std::string ShippedFile()
+{
+    wchar_t own[MAX_PATH];
+    std::wstring folder(own, GetModuleFileNameW(nullptr, own, MAX_PATH));
+    folder.erase(folder.find_last_of(L'\\') + 1);
+    return ReadFileBytes(Utf8FromWide(folder) + "headview-example.ini");
+}
+
+}  // namespace
+
+TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
+{
+    const std::wstring folder = Full(L"repair\\");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string ini = Utf8FromWide(folder) + "headview.ini", misnamed = Utf8FromWide(folder) + "headview.ini.txt";
+    const std::string absent = "\x01";  // no such file
+    ASSERT_NE(ShippedFile(), "");
+    const struct {
+        const char* what;
+        std::string before;
+        std::vector<std::string> steps;
+        std::string after;
+    } rows[] = {
+        {"all well", kGood, {}, kGood},
+        {"a missing key",
+         Replaced(kGood, "headviewing_test=0\r\n", ""),
+         {"add headviewing_test=0 under [Settings]"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
+        {"a decimal comma",
+         Replaced(kGood, "0.0", "0,5"),
+         {"change headviewing_offset=0,5 to headviewing_offset=0.5"},
+         Replaced(kGood, "0.0", "0.5")},
+        {"a misspelt key written with blanks, the player's value kept",
+         Replaced(kGood, "headviewing_multiplier=39", "headviewing_multiplyer = 27"),
+         {"change headviewing_multiplyer = 27 to headviewing_multiplier=27"},
+         Replaced(kGood, "=39", "=27")},
+        {"a line above every section",
+         "headviewing_source=1\r\n" + Replaced(kGood, "headviewing_source=1\r\n", ""),
+         {"move headviewing_source=1 from above every section to [Settings]"},
+         kGood},
+        {"a line under another section, the blank line and the section kept",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "\r\n[Other]\r\nheadviewing_test = 0\r\nx=1\r\n",
+         {"move headviewing_test = 0 from under [Other] to [Settings], as headviewing_test=0"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n\r\n[Other]\r\nx=1\r\n"},
+        {"a line under a third [Settings]",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\n[Settings]\r\nheadviewing_test=0\r\n",
+         {"move headviewing_test=0 from under a third [Settings] to the first [Settings]"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n[Settings]\r\n[Settings]\r\n"},
+        {"an empty file", "", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
+        {"blanks alone", " \r\n\t\r\n", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
+        {"no file", absent, {"write headview.ini as the headview zip holds it"}, ShippedFile()},
+        {"keys but no [Settings]",
+         "; mine\n" + Replaced(kGood, "[Settings]\r\n", ""),
+         {"put a line [Settings] before headviewing=1"},
+         "; mine\n" + kGood},
+        {"a UTF-8 mark right before [Settings], and a key missing",
+         "\xEF\xBB\xBF" + Replaced(kGood, "headviewing_test=0\r\n", ""),
+         {"add headviewing_test=0 under [Settings]",
+          "put a line end after the UTF-8 mark before [Settings], so that Windows' reader sees it"},
+         "\xEF\xBB\xBF\r\n" + Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
+        {"the camera off",
+         Replaced(kGood, "headviewing=1", "headviewing=0"),
+         {"change headviewing=0 to headviewing=1"},
+         kGood},
+        {"a gain of 0, LF line ends, no headviewing_source",
+         "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=0\nheadviewing_offset=0.0\n",
+         {"change headviewing_multiplier=0 to headviewing_multiplier=39"},
+         "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=39\nheadviewing_offset=0.0\n"},
+        {"an offset that freezes the camera",
+         Replaced(kGood, "0.0", "1e9"),
+         {"change headviewing_offset=1e9 to headviewing_offset=0.0"},
+         kGood},
+        {"UTF-16, a key missing",
+         Utf16Le(Replaced(kGood, "headviewing_test=0\r\n", "")),
+         {"add headviewing_test=0 under [Settings]"},
+         Utf16Le(Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n")},
+        {"a key twice under [Settings]: the player chooses",
+         kGood + "headviewing_multiplier=57\r\n",
+         {},
+         kGood + "headviewing_multiplier=57\r\n"},
+        {"a key under a second [Settings] that the first holds",
+         kGood + "[Settings]\r\nheadviewing_offset=0.1\r\n",
+         {},
+         kGood + "[Settings]\r\nheadviewing_offset=0.1\r\n"},
+        {"UTF-16 big-endian", "\xFE\xFF" + std::string("\0[", 2), {}, "\xFE\xFF" + std::string("\0[", 2)},
+        {"a section line the two readers read otherwise",
+         "[Settings] ; v2]\r\nheadviewing=0\r\n",
+         {},
+         "[Settings] ; v2]\r\nheadviewing=0\r\n"},
+    };
+    for (const auto& row : rows) {
+        DeleteFileW(WideFromUtf8(misnamed).c_str());
+        DeleteFileW(WideFromUtf8(ini).c_str());
+        if (row.before != absent) {
+            WriteFileBytes(ini, row.before);
+        }
+        const Facts facts = GameFacts(folder);
+        const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
+        EXPECT_EQ(repair.steps, row.steps) << row.what;
+        std::string error;
+        if (!repair.steps.empty()) {
+            EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.what << ": " << error;
+        }
+        EXPECT_EQ(ReadFileBytes(ini), row.after) << row.what;
+        const Facts again = GameFacts(folder);
+        EXPECT_TRUE(PlanRepair(again.ini, JudgeAll(again)).steps.empty()) << row.what << ": nothing left to change";
+        EXPECT_EQ(GetFileAttributesW((folder + L"headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
+    }
+}
+
+TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
+{
+    const std::wstring folder = Full(L"repair-rename\\");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string ini = Utf8FromWide(folder) + "headview.ini", misnamed = Utf8FromWide(folder) + "headview.ini.txt";
+    DeleteFileW(WideFromUtf8(ini).c_str());
+    WriteFileBytes(misnamed, kGood);
+    const Facts facts = GameFacts(folder);
+    const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
+    EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.txt to headview.ini"});
+    std::string error;
+    EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
+    EXPECT_EQ(ReadFileBytes(ini), kGood);
+    EXPECT_EQ(GetFileAttributesW(WideFromUtf8(misnamed).c_str()), INVALID_FILE_ATTRIBUTES);
+    // One standing there meanwhile is never replaced.
+    WriteFileBytes(misnamed, "mine");
+    WriteFileBytes(ini, "theirs");
+    EXPECT_FALSE(MakeRepair(facts.ini, repair, &error));
+    EXPECT_EQ(ReadFileBytes(ini), "theirs");
+    EXPECT_EQ(ReadFileBytes(misnamed), "mine");
+}
