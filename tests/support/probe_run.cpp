@@ -55,9 +55,8 @@ bool StartProbe(const std::string& arguments, ProbeRun* run, const std::string& 
     startup.hStdOutput = childOutput;
     startup.hStdError = childOutput;
     PROCESS_INFORMATION info = {};
-    const bool started =
-        CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                          folder.empty() ? nullptr : workingFolder.c_str(), &startup, &info);
+    const bool started = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                        folder.empty() ? nullptr : workingFolder.c_str(), &startup, &info);
     CloseHandle(childInput);
     CloseHandle(childOutput);
     if (!started) {
@@ -80,10 +79,11 @@ bool ReadUntil(ProbeRun* run, const std::string& marker)
     return true;
 }
 
-void SendLine(ProbeRun* run)
+void SendLine(ProbeRun* run, const std::string& text)
 {
+    const std::string line = text + "\r\n";
     DWORD written = 0;
-    WriteFile(run->input, "\r\n", 2, &written, nullptr);
+    WriteFile(run->input, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
 }
 
 DWORD FinishProbe(ProbeRun* run)

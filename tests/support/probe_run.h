@@ -20,8 +20,8 @@ bool StartProbe(const std::string& arguments, ProbeRun* run, const std::string& 
 // Reads what the probe prints until `marker` appears; false when the probe
 // ended or 20 s passed first.
 bool ReadUntil(ProbeRun* run, const std::string& marker);
-// Presses Enter.
-void SendLine(ProbeRun* run);
+// Types `text`, then presses Enter.
+void SendLine(ProbeRun* run, const std::string& text = "");
 // Closes its input, reads the rest and waits for the end; returns the exit
 // code (STILL_ACTIVE when it had to be stopped).
 DWORD FinishProbe(ProbeRun* run);
