@@ -55,7 +55,9 @@ bool Measure(Session* s, const char* request, double* yaw)
     WriteOut(std::string(request) + "\nPress Enter when ready.\n");
     std::string line;
     if (!ReadLine(&line)) {
-        s->findings.push_back({kFix, "No answer."});
+        s->findings.push_back({kFix,
+                               "The input ended before Enter was pressed, so nothing was measured: run it "
+                               "again, and press Enter when asked."});
         return false;
     }
     const Settings& settings = s->facts.ini.settings;
@@ -108,9 +110,7 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
                   (ini.markBeforeSection ? ", and a line end after the UTF-8 mark before its first section line, so "
                                            "that Windows' reader sees the section."
                                          : ".") +
-                  (changed.test == 1 ? " headview reads it at once (headviewing_test=1)."
-                                     : " headview reads headview.ini when the game starts (headviewing_test=0): start "
-                                       "the game again for the change to count.")});
+                  (changed.test == 1 ? " headview reads it at once (headviewing_test=1)." : "")});
     return Close(*s, true);
 }
 
@@ -125,7 +125,7 @@ Findings Centre(Session& s)
         const bool centred = fabs(yaw) <= kStillRadians;
         s.findings.push_back(
             {centred ? kOk : kFix, "Straight ahead the processed yaw reads " + Plain(yaw * kDegreesPerRadian, 1) +
-                                       " degrees. headview follows it (headviewing_source=1), so --centre writes no "
+                                       " degrees. headview follows it (headviewing_source=1), so centring writes no "
                                        "offset: your tracker's centre key centres the view" +
                                        (centred ? "." : ". Press it while you look straight ahead.")});
         return Close(s, true);

@@ -19,8 +19,9 @@ struct FolderFacts {
     std::wstring startedIn, own, judged;  // each with its trailing backslash
     bool fromIni;                         // startedIn is --ini's folder
     bool plugin, scriptHook, asiLoader;
-    bool leftover;  // headview.ini.probe-new, left by a probe that was stopped
-    bool wine;      // Wine or Proton runs the probe, and so the game beside it
+    std::wstring gameAbove;  // the folder above the judged one, when it holds ScriptHookV.dll
+    bool leftover;           // headview.ini.probe-new, left by a probe that was stopped
+    bool wine;               // Wine or Proton runs the probe, and so the game beside it
 };
 
 enum Encoding { kEightBit, kUtf16Le, kUtf16Be };
@@ -29,6 +30,7 @@ struct IniFacts {
     std::wstring path;
     bool exists, isFolder, readOnly, tooLong;  // tooLong: past the 259 characters the plugin resolves
     bool empty;                                // nothing in it but blanks
+    int64_t written;                           // last written, in ms since 1601 (UTC); 0 unknown
     std::string bytes;                         // as judged: an edit starts from them
     std::string nearMissFile;                  // headview.ini.txt or the like, for a missing file
     // What the profile reader returns here, and the values the plugin takes.
@@ -55,6 +57,7 @@ struct LogFacts {
     int badKeys, missingIni;  // error lines of the last run
     std::string repeated;     // the message of most lines at the end
     std::string started;      // "08.12.2026 20:15" (UTC): when the last run began, as its first line says
+    int64_t startedAt;        // the same in ms since 1601; 0 unknown
 };
 
 struct YawStats {

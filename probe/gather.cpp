@@ -130,6 +130,10 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
     f.plugin = Exists(f.judged + L"headview.asi");
     f.scriptHook = Exists(f.judged + L"ScriptHookV.dll");
     f.asiLoader = Exists(f.judged + L"dinput8.dll");
+    const std::wstring above = FolderOf(f.judged.substr(0, f.judged.size() - 1));
+    if (!f.scriptHook && !f.judged.empty() && Exists(above + L"ScriptHookV.dll")) {
+        f.gameAbove = above;
+    }
     f.leftover = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-new");
     f.wine = UnderWine();
     return f;
@@ -140,7 +144,10 @@ IniFacts GatherIniFacts(const std::wstring& path)
     IniFacts ini = {};
     ini.path = path;
     ini.tooLong = path.size() >= kSettingsPathSize;
-    const DWORD attributes = GetFileAttributesW(path.c_str());
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const DWORD attributes = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.dwFileAttributes
+                                                                                              : INVALID_FILE_ATTRIBUTES;
+    ini.written = (int64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime) / 10000;
     ini.exists = attributes != INVALID_FILE_ATTRIBUTES;
     ini.isFolder = ini.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     ini.readOnly = ini.exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0;

@@ -4,6 +4,7 @@
 #include "settings/utf8.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 
 #include <algorithm>
 
@@ -11,6 +12,7 @@ namespace {
 
 constexpr double kTestTurn = 45.0 / kDegreesPerRadian;
 constexpr double kCentredDegrees = 2.0;
+constexpr double kFarOffDegrees = 5.0;
 constexpr double kShakyRadians = 0.1 / kDegreesPerRadian;  // less is not seen on screen
 constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 
@@ -50,6 +52,16 @@ void Add(Findings* out, bool when, Mark mark, const std::string& text, std::init
     }
 }
 
+// A heading as players see it: the camera's headings grow to the left.
+std::string Side(double degrees)
+{
+    const std::string size = Plain(fabs(degrees), 1) + " degrees";
+    if (size == "0.0 degrees") {
+        return size;
+    }
+    return size + (degrees > 0 ? " to the left" : " to the right");
+}
+
 // `text` kept on one line of the report: a command to copy whole.
 std::string Unbroken(std::string text)
 {
@@ -73,9 +85,11 @@ bool Converts(int key, const std::string& text)
 // The line as the player likely meant it: the value cut at a blank or a
 // comment, a decimal comma made a point, a camera meant off kept off; else
 // the value to suggest.
-std::string Corrected(int key, std::string value)
+std::string Corrected(int key, std::string value, int32_t source)
 {
-    value.erase(0, value.find_first_not_of(" \t"));
+    if (key == kOffsetKey && source == 1) {
+        return Line(key, "0.0");  // the tracker's centre key centres the processed yaw
+    }
     value = value.substr(0, value.find_first_of(" \t;#"));
     if (key == kOffsetKey) {
         std::replace(value.begin(), value.end(), ',', '.');
@@ -88,11 +102,11 @@ std::string Corrected(int key, std::string value)
     return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
 }
 
-// The value of a line "name=value", or empty.
+// The value of a line "name=value" without the blanks before it, or empty.
 std::string ValueOf(const std::string& line)
 {
-    const size_t equals = line.find('=');
-    return equals == std::string::npos ? "" : line.substr(equals + 1);
+    const size_t value = line.find_first_not_of(" \t", line.find('=') + 1);
+    return line.find('=') == std::string::npos || value == std::string::npos ? "" : line.substr(value);
 }
 
 // Why the reader returned no key at all, where the bytes tell, with the
@@ -152,20 +166,24 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
     const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
     const std::string where = ini.under[key].empty() ? "above every section" : "under " + ini.under[key];
     const bool present = ini.present[key], elsewhere = !misplaced.empty();
+    const std::string section = ini.sections > 1 ? "the first [Settings]" : "[Settings]";
     Add(out, elsewhere && present, kFix,
-        "The line @ is not read: headview takes @ from the first [Settings] and reads no other line of that key. "
-        "Delete the line you do not mean; headview-probe leaves that choice to you.",
-        {misplaced, Line(key, text)});
+        "The line @ (@) is not read: headview takes @ from @. To keep @, delete @. To use @, change @ to @ and "
+        "delete @. headview-probe leaves that choice to you.",
+        {misplaced, where, Line(key, text), section, Line(key, text), misplaced, Line(key, ValueOf(misplaced)),
+         Line(key, text), Line(key, ValueOf(misplaced)), misplaced});
     Add(out, elsewhere && !present, kFix,
-        "The line @ stands @, where headview does not read it, so @. Move it below the first [Settings] line:",
-        {misplaced, where, uses}, Corrected(key, ValueOf(misplaced)), Change::kMoveLine, ini.misplacedLine[key]);
+        "The line @ stands @, where headview does not read it, so @. Move it under " + section + ":",
+        {misplaced, where, uses}, Corrected(key, ValueOf(misplaced), ini.settings.source), Change::kMoveLine,
+        ini.misplacedLine[key]);
     Add(out, present && !Converts(key, text), kFix,
-        "headview cannot read @, so @. Write it as:", {Line(key, text), uses}, Corrected(key, text), Change::kSetLines);
+        "headview cannot read @, so @. Write it as:", {Line(key, text), uses},
+        Corrected(key, text, ini.settings.source), Change::kSetLines);
     Add(out, !present && !elsewhere && !text.empty(), kFix,
         "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
-        Corrected(key, ValueOf(text)), Change::kReplaceLine, ini.nearMissLine[key]);
+        Corrected(key, ValueOf(text), ini.settings.source), Change::kReplaceLine, ini.nearMissLine[key]);
     Add(out, !present && !elsewhere && text.empty() && key != kSourceKey, kFix,  // no source: read as always
-        "headview.ini has no @ under [Settings], so @. Add this line under [Settings]:", {kSettingKeys[key], uses},
+        "headview.ini has no @ under " + section + ", so @. Add this line there:", {kSettingKeys[key], uses},
         Line(key, kSuggested[key]), Change::kSetLines);
 }
 
@@ -179,10 +197,10 @@ float HeadingAt(const Settings& settings, double yaw, double rawYaw)
 
 // What the log's last run says, by LogSetup.
 const Finding kLogFindings[] = {
-    {kFix,
-     "There is no headview.log: headview has not run in this folder since the log was last deleted, if ever. Start "
-     "the game once; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, or the folder "
-     "cannot be written to."},
+    {kNote,
+     "There is no headview.log: headview has not run in this folder yet, or the log was deleted. Start the game once, "
+     "then run headview-probe again; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, "
+     "or the folder cannot be written to."},
     {kFix,
      "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
      "update ScriptHookV must be updated too; then start the game again."},
@@ -260,9 +278,8 @@ Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
     }
     const Finding apart = Say(kNote,
                               "The raw yaw sits @ degrees off the processed yaw: looking straight ahead, the camera "
-                              "turns @ degrees following the processed yaw and @ degrees following the raw yaw, which "
-                              "headview @.",
-                              {Plain(fabs(bias) * kDegreesPerRadian, 1), Plain(processed, 1), Plain(raw, 1),
+                              "turns @ following the processed yaw and @ following the raw yaw, which headview @.",
+                              {Plain(fabs(bias) * kDegreesPerRadian, 1), Side(processed), Side(raw),
                                s.source == 1 ? "does not follow" : "follows"});
     if (s.source == 1 || fabs(raw) <= kCentredDegrees) {
         return apart;
@@ -297,17 +314,25 @@ Findings JudgeFolder(const FolderFacts& f)
     Add(&out, f.scriptHook, kOk, "The game's folder: @", {folder});
     Add(&out, f.judged != f.startedIn, kNote,
         "headview-probe was started in @, which is not a game folder: it checked its own folder.", {started});
-    Add(&out, !f.scriptHook, kStop,
-        "ScriptHookV.dll is not in @. If that is the game's folder (the one with the game's .exe), install "
-        "ScriptHookV there; if not, put headview-probe.exe in the game's folder and run it from there.",
-        {folder});
-    Add(&out, !f.plugin, kStop, "headview.asi is not in the game's folder: copy it there from the headview zip.");
-    Add(&out, !f.asiLoader, kStop,
+    std::string advice =
+        " If that is the game's folder (the one with the game's .exe), install ScriptHookV there; if not, put "
+        "headview-probe.exe in the game's folder and run it from there.";
+    if (!f.gameAbove.empty()) {
+        advice = Fill(
+            " ScriptHookV.dll is in @: move headview.asi, headview.ini and headview-probe.exe there, and "
+            "run the probe from there.",
+            {Path(f.gameAbove)});
+    }
+    Add(&out, !f.scriptHook, kStop, "ScriptHookV.dll is not in @, so headview cannot run from there.@",
+        {folder, advice});
+    Add(&out, f.scriptHook && !f.plugin, kStop,
+        "headview.asi is not in the game's folder: copy it there from the headview zip.");
+    Add(&out, f.scriptHook && !f.asiLoader, kStop,
         "dinput8.dll, ScriptHookV's ASI loader that loads headview.asi, is not in the game's folder: copy it there "
         "from the ScriptHookV zip.");
     Add(&out, f.leftover, kNote,
-        "headview.ini.probe-new was left by a headview-probe that was stopped: the next --centre or --gain removes "
-        "it, or delete it.");
+        "headview.ini.probe-new was left by a headview-probe that was stopped: the probe's next change to "
+        "headview.ini removes it, or delete it.");
     return out;
 }
 
@@ -357,10 +382,23 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
     Add(&out, on && heading.mark != kOk, kStop, "@ Under [Settings], change or add this line:", {heading.says},
         heading.lines, Change::kSetLines);
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
-    Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees, kNote,
-        "headviewing_offset=@ turns the view @ degrees off centre, although headview follows the processed yaw, "
-        "which your tracker's centre key centres. For a centred view:",
-        {ini.texts[kOffsetKey], Plain(offCentre, 1)}, "headviewing_offset=0.0");
+    // Past a few degrees, an offset left over (from --centre, or typed) is to be fixed.
+    const bool farOff = fabs(offCentre) > kFarOffDegrees;
+    Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees,
+        farOff ? kFix : kNote,
+        "headviewing_offset=@ turns the view @ of centre, although headview follows the processed yaw, which your "
+        "tracker's centre key centres. For a centred view:",
+        {ini.texts[kOffsetKey], Side(offCentre)}, "headviewing_offset=0.0", farOff ? Change::kSetLines : Change::kNone);
+    // A gain typed in decimal: 57, fifty-seven, read as 87.
+    const std::string& gain = ini.texts[kMultiplierKey];
+    const long decimal = strtol(gain.c_str(), nullptr, 10);
+    char meant[16];
+    snprintf(meant, sizeof meant, "%s%lX", decimal < 0 ? "-" : "", labs(decimal));
+    Add(&out, gain.find_first_not_of("-0123456789") == std::string::npos && labs(decimal) >= 50 && labs(decimal) <= 64,
+        kFix,
+        "headviewing_multiplier=@ is read in base 16, as @, not as @. If you meant @ (57 turns the camera as far "
+        "as your head turns), write:",
+        {gain, std::to_string(ini.settings.multiplier), gain, gain}, Line(kMultiplierKey, meant), Change::kSetLines);
     Add(&out, ini.settings.test == 1 && ini.present[kTestKey], kNote,
         "headview reads headview.ini again on every frame (headviewing_test=1): fine while tuning. For play:", {},
         "headviewing_test=0");
@@ -389,6 +427,10 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         {"headview could not read a key of headview.ini", "It reads well"});
     Add(&out, log.missingIni > 0 && ini.exists, kNote, since,
         {"headview.ini was not in the game's folder", "It is there"});
+    Add(&out, ini.exists && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt, kFix,
+        "headview.ini was changed after headview last started (@), and headview reads it only when the game starts "
+        "(headviewing_test=0): start the game again for the change to count.",
+        {when});
     Add(&out, log.badKeys > 1, kNote,
         "headview.log: in its last run headview wrote \"headview: (Error) reading settings from ini file!\" @ times. "
         "With headviewing_test=1 (or the key missing) it reads headview.ini on every frame, and writes that line "
@@ -450,11 +492,11 @@ Finding DescribeHeading(const Settings& s, const std::string& offsetText, const 
                    "With @ a head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
                    {gain}, s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39");
     }
-    const bool decimalLooking =
-        !gainText.empty() && gainText.find_first_not_of("0123456789") == std::string::npos && s.multiplier >= 16;
-    return Say(kOk, "A head turn of 45 degrees turns the camera @ degrees@",
-               {Plain(fabs(right - ahead), 0),
-                decimalLooking ? " (" + gain + " is base 16: " + std::to_string(s.multiplier) + ")." : "."});
+    std::string way = ".";
+    if (right - ahead < 0) {
+        way = ", the other way.";
+    }
+    return Say(kOk, "A head turn of 45 degrees turns the camera @ degrees@", {Plain(fabs(right - ahead), 0), way});
 }
 
 Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
@@ -525,7 +567,7 @@ Findings JudgeAll(const Facts& f)
     const IniFacts& ini = f.ini;
     const Finding heading = DescribeHeading(ini.settings, ini.texts[kOffsetKey], ini.texts[kMultiplierKey]);
     Findings out = JudgeFolder(f.folder), more;
-    if (!f.folder.judged.empty()) {
+    if (f.folder.scriptHook) {  // of a folder that is not the game's, no file is missed
         more = JudgeIni(ini, heading);
         out.insert(out.end(), more.begin(), more.end());
         more = JudgeLog(f.log, ini, f.folder);

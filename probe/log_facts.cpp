@@ -2,6 +2,8 @@
 // for the tracker's data, its error lines, and the line that repeats.
 #include "probe/facts.h"
 
+#include <windows.h>
+
 #include <stdio.h>
 
 #include <algorithm>
@@ -35,6 +37,19 @@ std::vector<LogLine> Lines(const std::string& window, bool cut)
         at = end + 1;
     }
     return lines;
+}
+
+// "DD.MM.YYYY HH:MM:SS.mmm" in ms since 1601, UTC as the log writes it; 0 for another text.
+int64_t MillisecondsOf(const std::string& stamp)
+{
+    SYSTEMTIME t = {};
+    FILETIME file = {};
+    if (sscanf(stamp.c_str(), "%2hu.%2hu.%4hu %2hu:%2hu:%2hu.%3hu", &t.wDay, &t.wMonth, &t.wYear, &t.wHour, &t.wMinute,
+               &t.wSecond, &t.wMilliseconds) != 7 ||
+        !SystemTimeToFileTime(&t, &file)) {
+        return 0;
+    }
+    return (int64_t{file.dwHighDateTime} << 32 | file.dwLowDateTime) / 10000;
 }
 
 // The size, and the last megabyte read; false when either failed.
@@ -84,6 +99,7 @@ LogFacts GatherLogFacts(const std::wstring& path)
     }
     if (start < lines.size()) {
         log.started = lines[start].stamp.substr(0, 16);
+        log.startedAt = MillisecondsOf(lines[start].stamp);
     }
     if (!read || (request == lines.size() && from > 0)) {
         log.setup = kFarBack;

@@ -119,7 +119,8 @@ void PrintUsage()
         "  -h, --help, /?  show this text\n"
         "\n"
         "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also:\n"
-        "nothing written), 2 bad usage, or a file the probe did not change.\n");
+        "nothing written, or the game to start again), 2 bad usage, or a file the\n"
+        "probe did not change.\n");
 }
 
 Use ParseMenuChoice(const std::string& line)

@@ -47,7 +47,7 @@ Facts WellSetUp()
         f.ini.texts[k] = texts[k];
     }
     f.ini.settings = Settings{1, 0, 0x39, 0.0f, 1};
-    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15"};
+    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15", 0};
     f.watched = true;
     f.tracker = Swept(0.0, true);
     return f;
@@ -95,7 +95,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          Change::kNone, 1},
         {"an unpacked zip: no ScriptHookV.dll, no ASI loader",
          [](Facts* f) { f->folder.scriptHook = f->folder.asiLoader = false; }, kStop,
-         "ScriptHookV.dll is not in C:\\Games\\V\\. If that is the game's folder (the", Change::kNone, 2, "",
+         "ScriptHookV.dll is not in C:\\Games\\V\\, so headview cannot run from there. If that", Change::kNone, 1, "",
          "The game's folder:"},
         {"--ini in a folder that is not the game's",
          [](Facts* f) {
@@ -155,7 +155,12 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.misplaced[kMultiplierKey] = "headviewing_multiplier=72";
              f->ini.under[kMultiplierKey] = "a second [Settings]";
          },
-         kFix, "The line headviewing_multiplier=72 is not read: headview takes", Change::kNone, 1},
+         kFix,
+         "The line headviewing_multiplier=72 (under a second [Settings]) is not read: headview takes "
+         "headviewing_multiplier=39 from [Settings]. To keep headviewing_multiplier=39, delete "
+         "headviewing_multiplier=72. To use headviewing_multiplier=72, change headviewing_multiplier=39 to "
+         "headviewing_multiplier=72 and delete headviewing_multiplier=72.",
+         Change::kNone, 1},
         {"the camera meant to be off", [](Facts* f) { f->ini.texts[kEnabledKey] = "off"; }, kFix,
          "headview cannot read headviewing=off, so headview uses 1 and logs an", Change::kSetLines, 1,
          "\n         headviewing=0\n"},
@@ -164,8 +169,8 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.settings.multiplier = 0x57;
              f->ini.texts[kMultiplierKey] = "57";
          },
-         kOk, "The game's folder", Change::kNone, 0,
-         "turns the camera 68 degrees (headviewing_multiplier=57 is base 16: 87)."},
+         kFix, "headviewing_multiplier=57 is read in base 16, as 87, not as 57.", Change::kSetLines, 1,
+         "\n         headviewing_multiplier=39\n"},
         {"a gain of 0",
          [](Facts* f) {
              f->ini.settings.multiplier = 0;
@@ -179,8 +184,15 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.texts[kOffsetKey] = "10";
          },
          kStop, "headviewing_offset=10 turns the camera 570 degrees while you look", Change::kSetLines, 1},
-        {"a decimal comma", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; }, kFix,
-         "headview cannot read headviewing_offset=0,5, so headview uses 0.0 and", Change::kSetLines, 1,
+        {"a decimal comma, following the processed yaw: no offset", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; },
+         kFix, "headview cannot read headviewing_offset=0,5, so headview uses 0.0 and", Change::kSetLines, 1,
+         "\n         headviewing_offset=0.0\n"},
+        {"a decimal comma, following the raw yaw",
+         [](Facts* f) {
+             f->ini.texts[kOffsetKey] = "0,5";
+             f->ini.settings.source = 0;
+         },
+         kFix, "headview cannot read headviewing_offset=0,5, so headview uses 0.0 and", Change::kSetLines, 1,
          "\n         headviewing_offset=0.5\n"},
         {"the path past 259 characters", [](Facts* f) { f->ini.tooLong = true; }, kStop,
          "C:\\Games\\V\\headview.ini is 23 characters long: headview finds its file", Change::kNone, 1},
@@ -190,22 +202,22 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              f->ini.settings.offset = static_cast<float>(-6.9 / kDegreesPerRadian);
              f->ini.texts[kOffsetKey] = "-0.12";
          },
-         kNote, "headviewing_offset=-0.12 turns the view -6.9 degrees off centre,", Change::kNone, 0,
-         "The raw yaw sits 6.9 degrees off the processed yaw: looking straight ahead, the camera turns -6.9 degrees "
-         "following the processed yaw and 0.0 degrees following the raw yaw"},
+         kFix, "headviewing_offset=-0.12 turns the view 6.9 degrees to the right of centre,", Change::kSetLines, 1,
+         "The raw yaw sits 6.9 degrees off the processed yaw: looking straight ahead, the camera turns 6.9 degrees "
+         "to the right following the processed yaw and 0.0 degrees following the raw yaw"},
         {"raw 6.9 degrees off, steering by the raw yaw",
          [](Facts* f) {
              f->tracker = Swept(6.9, true);
              f->ini.settings.source = 0;
          },
          kFix, "The raw yaw sits 6.9 degrees off the processed yaw: looking straight", Change::kNone, 1,
-         "the camera turns 0.0 degrees following the processed yaw and 6.9 degrees following the raw yaw"},
+         "the camera turns 0.0 degrees following the processed yaw and 6.9 degrees to the left following the raw yaw"},
         {"an offset beside the processed yaw",
          [](Facts* f) {
              f->ini.settings.offset = 0.2f;
              f->ini.texts[kOffsetKey] = "0.2";
          },
-         kNote, "headviewing_offset=0.2 turns the view 11.4 degrees off centre, although", Change::kNone, 0,
+         kFix, "headviewing_offset=0.2 turns the view 11.4 degrees to the left of centre,", Change::kSetLines, 1,
          "A head turn of 45 degrees turns the camera 45 degrees"},
         {"an offset exactly 2 degrees off centre beside the processed yaw",
          [](Facts* f) {
@@ -225,7 +237,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          kStop, "Your tracker leaves the raw yaw at zero, and headview follows the raw", Change::kSetLines, 1},
         {"a log of repeated looks, the tracker fine now",
          [](Facts* f) {
-             f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "FTCreateMapping request.", "08.12.2026 20:15"};
+             f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "FTCreateMapping request.", "08.12.2026 20:15", 0};
          },
          kFix, "headview.log: when headview last started (08.12.2026 at 20:15 UTC), it could not open", Change::kNone,
          1},
@@ -293,7 +305,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
          kFix, "The raw yaw sits 2.5 degrees off the processed yaw: looking straight", Change::kNone, 1},
         {"a comment after the value", [](Facts* f) { f->ini.texts[kOffsetKey] = "0.5;mine"; }, kFix,
          "headview cannot read headviewing_offset=0.5;mine, so headview uses 0.0", Change::kSetLines, 1,
-         "\n         headviewing_offset=0.5\n"},
+         "\n         headviewing_offset=0.0\n"},
         {"no new pose",
          [](Facts* f) {
              f->tracker = TrackerFacts{};
@@ -520,4 +532,103 @@ TEST(JudgeAll, WhatOnlyWinePlayersNeedOnlyUnderWine)
     loaderMissing.log.setup = kNoLog;
     EXPECT_EQ(FormatReport(JudgeAll(loaderMissing)).find("WINEDLLOVERRIDES"), std::string::npos)
         << "the loader is to be copied first";
+}
+
+TEST(JudgeAll, AChangeMadeAfterTheGameLastStartedCountsWhenItStartsAgain)
+{
+    const int64_t start = 13400000000000;  // ms since 1601: late 2025
+    const struct {
+        const char* what;
+        int64_t written, started;
+        int32_t test;
+        bool startAgain;
+    } rows[] = {
+        {"written a second after the start", start + 1000, start, 0, true},
+        {"written a millisecond after the start", start + 1, start, 0, true},
+        {"written at the start", start, start, 0, false},
+        {"written before the start", start - 60000, start, 0, false},
+        {"read on every frame", start + 1000, start, 1, false},
+        {"a test flag of 2 reads once", start + 1000, start, 2, true},
+        {"no start in the log", start + 1000, 0, 0, false},
+    };
+    for (const auto& row : rows) {
+        Facts facts = WellSetUp();
+        facts.ini.written = row.written;
+        facts.log.startedAt = row.started;
+        facts.ini.settings.test = row.test;
+        const Findings found = JudgeAll(facts);
+        const bool startAgain = std::any_of(found.begin(), found.end(), [](const Finding& f) {
+            return f.mark == kFix && f.says.find("start the game again for the change to count") != std::string::npos;
+        });
+        EXPECT_EQ(startAgain, row.startAgain) << row.what << "\n" << FormatReport(found);
+        EXPECT_EQ(FormatReport(found).find("All is well.") != std::string::npos, !row.startAgain) << row.what;
+    }
+}
+
+TEST(JudgeAll, WordsThatSayWhichWayAndWhatToDo)
+{
+    const struct {
+        const char* what;
+        std::function<void(Facts*)> change;
+        Mark mark;
+        const char* says;
+    } rows[] = {
+        {"a gain of -39",
+         [](Facts* f) {
+             f->ini.settings.multiplier = -0x39;
+             f->ini.texts[kMultiplierKey] = "-39";
+         },
+         kOk, "A head turn of 45 degrees turns the camera 45 degrees, the other way."},
+        {"a gain of -57, meant in decimal",
+         [](Facts* f) {
+             f->ini.settings.multiplier = -0x57;
+             f->ini.texts[kMultiplierKey] = "-57";
+         },
+         kFix, "headviewing_multiplier=-57 is read in base 16, as -87, not as -57."},
+        {"a gain of 64, which may be meant in decimal",
+         [](Facts* f) {
+             f->ini.settings.multiplier = 0x64;
+             f->ini.texts[kMultiplierKey] = "64";
+         },
+         kFix, "headviewing_multiplier=64 is read in base 16, as 100, not as 64."},
+        {"no log yet: the game never ran here", [](Facts* f) { f->log = LogFacts{}; }, kNote,
+         "There is no headview.log: headview has not run in this folder yet"},
+        {"the files put in the game's scripts folder",
+         [](Facts* f) {
+             f->folder.judged = f->folder.startedIn = f->folder.own = L"C:\\Games\\V\\scripts\\";
+             f->folder.scriptHook = f->folder.asiLoader = false;
+             f->folder.gameAbove = L"C:\\Games\\V\\";
+         },
+         kStop,
+         "ScriptHookV.dll is not in C:\\Games\\V\\scripts\\, so headview cannot run from there. ScriptHookV.dll is "
+         "in C:\\Games\\V\\: move headview.asi, headview.ini and headview-probe.exe there"},
+        {"a key missing from the one [Settings]",
+         [](Facts* f) {
+             Unread(f, kEnabledKey);
+             f->ini.sections = 1;
+         },
+         kFix, "headview.ini has no headviewing under [Settings], so headview uses 1"},
+        {"a key missing, and two [Settings] lines",
+         [](Facts* f) {
+             Unread(f, kEnabledKey);
+             f->ini.sections = 2;
+         },
+         kFix, "headview.ini has no headviewing under the first [Settings], so"},
+    };
+    for (const auto& row : rows) {
+        Facts facts = WellSetUp();
+        row.change(&facts);
+        const Findings found = JudgeAll(facts);
+        const bool said = std::any_of(found.begin(), found.end(), [&](const Finding& f) {
+            return f.mark == row.mark && f.says.rfind(row.says, 0) == 0;
+        });
+        EXPECT_TRUE(said) << row.what << "\n" << FormatReport(found);
+    }
+    Facts scripts = WellSetUp();
+    scripts.folder.scriptHook = scripts.folder.asiLoader = false;
+    int stops = 0;
+    for (const Finding& f : JudgeAll(scripts)) {
+        stops += f.mark == kStop ? 1 : 0;
+    }
+    EXPECT_EQ(stops, 1) << "nothing missed in a folder that is not the game's but ScriptHookV.dll";
 }

@@ -36,7 +36,7 @@ Facts GameFacts(const std::wstring& folder)
     f.folder.startedIn = f.folder.own = f.folder.judged = folder;
     f.folder.plugin = f.folder.scriptHook = f.folder.asiLoader = true;
     f.ini = GatherIniFacts(folder + L"headview.ini");
-    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15"};
+    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15", 0};
     return f;
 }
 
@@ -69,10 +69,14 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing_test=0\r\n", ""),
          {"add headviewing_test=0 under [Settings]"},
          Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
-        {"a decimal comma",
+        {"a decimal comma, following the processed yaw: no offset",
          Replaced(kGood, "0.0", "0,5"),
+         {"change headviewing_offset=0,5 to headviewing_offset=0.0"},
+         kGood},
+        {"a decimal comma, following the raw yaw",
+         Replaced(Replaced(kGood, "0.0", "0,5"), "source=1", "source=0"),
          {"change headviewing_offset=0,5 to headviewing_offset=0.5"},
-         Replaced(kGood, "0.0", "0.5")},
+         Replaced(Replaced(kGood, "0.0", "0.5"), "source=1", "source=0")},
         {"a misspelt key written with blanks, the player's value kept",
          Replaced(kGood, "headviewing_multiplier=39", "headviewing_multiplyer = 27"),
          {"change headviewing_multiplyer = 27 to headviewing_multiplier=27"},
