@@ -181,7 +181,7 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
         Corrected(key, text, ini.settings.source), Change::kSetLines);
     Add(out, !present && !elsewhere && !text.empty(), kFix,
         "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
-        Corrected(key, ValueOf(text), ini.settings.source), Change::kReplaceLine, ini.nearMissLine[key]);
+        Corrected(key, ValueOf(text), ini.settings.source), Change::kMoveLine, ini.nearMissLine[key]);
     Add(out, !present && !elsewhere && text.empty() && key != kSourceKey, kFix,  // no source: read as always
         "headview.ini has no @ under " + section + ", so @. Add this line there:", {kSettingKeys[key], uses},
         Line(key, kSuggested[key]), Change::kSetLines);

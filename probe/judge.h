@@ -13,8 +13,7 @@ enum Mark { kStop, kFix, kNote, kOk };  // worst first
 enum class Change {
     kNone,
     kSetLines,     // each of `lines` set under the first [Settings]
-    kReplaceLine,  // line `line` made `lines`
-    kMoveLine,     // line `line` removed, `lines` set under the first [Settings]
+    kMoveLine,     // line `line` taken out, `lines` set under the first [Settings]
     kAddSection,   // a [Settings] line put before the first key
     kBreakMark,    // a line end after a UTF-8 mark right before [Settings]
     kShippedFile,  // the shipped file's content written
@@ -27,7 +26,7 @@ struct Finding {
     std::string lines = "";  // the exact lines to put in headview.ini, one a line
     bool refused = false;    // the probe could not do what was asked
     Change change = Change::kNone;
-    int line = -1;  // kReplaceLine, kMoveLine: the line of headview.ini, counted from 0
+    int line = -1;  // kMoveLine: the line of headview.ini, counted from 0
 };
 using Findings = std::vector<Finding>;
 

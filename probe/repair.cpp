@@ -41,38 +41,47 @@ std::string Section(const IniText& text)
     return two ? "the first [Settings]" : "[Settings]";
 }
 
-// Replaced and moved lines, from the last up, so that each line's place
-// still holds; a moved line's key then set under the first [Settings].
-void ChangeLines(const IniFacts& ini, std::vector<const Finding*> changes, Repair* r)
+// `line` set under the first [Settings]; said as `step`, else as added or changed there.
+void SetLine(const std::string& line, std::string step, Repair* r)
 {
-    std::sort(changes.begin(), changes.end(), [](const Finding* a, const Finding* b) { return a->line < b->line; });
+    std::string value, old;
+    const int key = KeyOf(line, &value);
+    const bool there = FirstValue(r->text, kSettingKeys[key], &old);
+    if (step.empty() && there && old == value) {
+        return;  // reads so already
+    }
+    if (step.empty() && there) {
+        step = "change " + std::string(kSettingKeys[key]) + "=" + old + " to " + line;
+    } else if (step.empty()) {
+        step = "add " + line + " under " + Section(r->text);
+    }
+    r->steps.push_back(step);
+    r->text = WithValue(r->text, static_cast<SettingKey>(key), value);
+}
+
+// Lines that stand where headview does not read them taken out, and
+// misspelt ones mended, from the last up; then each set under the first [Settings].
+void MoveLines(const IniFacts& ini, std::vector<const Finding*> moves, Repair* r)
+{
+    std::sort(moves.begin(), moves.end(), [](const Finding* a, const Finding* b) { return a->line > b->line; });
     const std::vector<IniLine> lines = SplitIni(r->text);
-    for (const Finding* f : changes) {
-        const std::string old = TextOf(r->text, lines[static_cast<size_t>(f->line)]);
+    std::vector<std::string> steps;
+    for (const Finding* f : moves) {
+        const IniLine& line = lines[static_cast<size_t>(f->line)];
+        const std::string old = TextOf(r->text, line);
         std::string value;
-        const int key = KeyOf(f->lines, &value);
-        if (f->change == Change::kReplaceLine) {
-            r->steps.push_back("change " + old + " to " + f->lines);
-        } else {
-            const std::string& under = ini.under[key];
-            r->steps.push_back("move " + old + " from " + (under.empty() ? "above every section" : "under " + under) +
-                               " to " + Section(r->text) + (old == f->lines ? "" : ", as " + f->lines));
+        const std::string& under = ini.under[KeyOf(f->lines, &value)];
+        if (line.settings == 1) {  // misspelt: mended where it stands
+            steps.push_back("change " + old + " to " + f->lines);
+            r->text.units.replace(line.start, line.end - line.start, WideFromUtf8(f->lines));
+            continue;
         }
+        steps.push_back("move " + old + " from " + (under.empty() ? "above every section" : "under " + under) + " to " +
+                        Section(r->text) + (old == f->lines ? "" : ", as " + f->lines));
+        r->text.units.erase(line.start, line.next - line.start);
     }
-    for (auto f = changes.rbegin(); f != changes.rend(); ++f) {
-        const IniLine& line = lines[static_cast<size_t>((*f)->line)];
-        if ((*f)->change == Change::kReplaceLine) {
-            r->text.units.replace(line.start, line.end - line.start, WideFromUtf8((*f)->lines));
-        } else {
-            r->text.units.erase(line.start, line.next - line.start);
-        }
-    }
-    for (const Finding* f : changes) {
-        std::string value;
-        const int key = KeyOf(f->lines, &value);
-        if (f->change == Change::kMoveLine) {
-            r->text = WithValue(r->text, static_cast<SettingKey>(key), value);
-        }
+    for (size_t i = 0; i < moves.size(); ++i) {
+        SetLine(moves[i]->lines, steps[i], r);
     }
 }
 
@@ -90,25 +99,6 @@ void AddSection(Repair* r)
     }
 }
 
-// Each of `lines` that is planned set under the first [Settings].
-void SetLines(const std::vector<std::string>& lines, Repair* r)
-{
-    for (const std::string& line : lines) {
-        std::string value, old;
-        const int key = KeyOf(line, &value);
-        const bool there = FirstValue(r->text, kSettingKeys[key], &old);
-        if (there && old == value) {
-            continue;  // reads so already
-        }
-        if (there) {
-            r->steps.push_back("change " + std::string(kSettingKeys[key]) + "=" + old + " to " + line);
-        } else {
-            r->steps.push_back("add " + line + " under " + Section(r->text));
-        }
-        r->text = WithValue(r->text, static_cast<SettingKey>(key), value);
-    }
-}
-
 }  // namespace
 
 Repair PlanRepair(const IniFacts& ini, const Findings& findings)
@@ -118,7 +108,7 @@ Repair PlanRepair(const IniFacts& ini, const Findings& findings)
     if (!WhyNotEditable(ini).empty() && !ini.readOnly) {
         return r;  // its findings give the cure by hand
     }
-    std::vector<const Finding*> changes, lineChanges;
+    std::vector<const Finding*> changes;
     for (const Finding& f : findings) {
         if (f.mark <= kFix && f.change != Change::kNone) {
             changes.push_back(&f);
@@ -127,6 +117,7 @@ Repair PlanRepair(const IniFacts& ini, const Findings& findings)
     std::stable_sort(changes.begin(), changes.end(),
                      [](const Finding* a, const Finding* b) { return a->mark < b->mark; });
     // Worst first: a key set by a worse finding is left to it.
+    std::vector<const Finding*> moves;
     std::vector<std::string> sets;
     bool addSection = false, breakMark = false;
     for (const Finding* f : changes) {
@@ -148,25 +139,26 @@ Repair PlanRepair(const IniFacts& ini, const Findings& findings)
         }
         addSection = addSection || f->change == Change::kAddSection;
         breakMark = breakMark || f->change == Change::kBreakMark;
-        const bool lineChange = f->change == Change::kReplaceLine || f->change == Change::kMoveLine;
         for (size_t at = 0, end = 0; at < f->lines.size(); at = end + 1) {
             end = std::min(f->lines.find('\n', at), f->lines.size());
             const std::string line = f->lines.substr(at, end - at);
             if (!Plan(line, &r)) {
                 continue;
             }
-            if (lineChange) {
-                lineChanges.push_back(f);
+            if (f->change == Change::kMoveLine) {
+                moves.push_back(f);
             } else {
                 sets.push_back(line);
             }
         }
     }
-    ChangeLines(ini, lineChanges, &r);
+    MoveLines(ini, moves, &r);
     if (addSection) {
         AddSection(&r);
     }
-    SetLines(sets, &r);
+    for (const std::string& line : sets) {
+        SetLine(line, "", &r);
+    }
     const IniText before = DecodeIni(ini.bytes);
     const bool hidden = WithSectionSeen(before).units != before.units || WithSectionSeen(r.text).units != r.text.units;
     if ((breakMark || !r.steps.empty()) && hidden) {

@@ -61,7 +61,7 @@ echo "=== headview-probe in the game's folder, a tracker of the opentrack style 
 wine "$build/bin/fttracker.exe" --style opentrack --seconds 5 >/dev/null 2>&1 &
 tracker=$!
 sleep 1
-(cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 3) || true
+(cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 3 </dev/null) || true
 wait "$tracker" || true
 
 echo
