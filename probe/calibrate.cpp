@@ -16,7 +16,7 @@ const char* const kLookAhead = "Look straight ahead at the screen and hold still
 
 struct Session {
     std::wstring iniOption;
-    Facts facts;        // with the tracker's, once it gave a [stop]
+    Facts* facts;       // with the tracker's, once it gave a [stop]
     Findings findings;  // of the measuring and the writing
     bool refused;       // no file headview reads to write to: exit code 2
 };
@@ -24,7 +24,7 @@ struct Session {
 // The facts' findings and the session's; "Nothing was written." unless `written`.
 Findings Close(const Session& s, bool written)
 {
-    Findings all = JudgeAll(s.facts);
+    Findings all = JudgeAll(*s.facts);
     all.insert(all.end(), s.findings.begin(), s.findings.end());
     if (!written) {
         all.push_back({kNote, "Nothing was written.", "", s.refused});
@@ -34,18 +34,17 @@ Findings Close(const Session& s, bool written)
 
 // False when there is no file headview reads to write to, or no tracker;
 // never a folder that is not the game's.
-bool Prepare(const std::wstring& iniOption, Session* s)
+bool Prepare(Session* s)
 {
-    s->iniOption = iniOption;
-    s->facts = GatherSetUpFacts(iniOption);
-    const IniFacts& ini = s->facts.ini;
-    s->refused = s->facts.folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong;
+    *s->facts = GatherSetUpFacts(s->iniOption);
+    const IniFacts& ini = s->facts->ini;
+    s->refused = s->facts->folder.judged.empty() || !ini.exists || ini.isFolder || ini.tooLong;
     if (s->refused) {
         return false;
     }
-    s->facts.tracker = LookForTracker();
-    s->facts.watched = s->facts.tracker.region != kOpen;  // the findings say why
-    return !s->facts.watched;
+    s->facts->tracker = LookForTracker();
+    s->facts->watched = s->facts->tracker.region != kOpen;  // the findings say why
+    return !s->facts->watched;
 }
 
 // After Enter, the mean over a one-second hold of the yaw headview follows;
@@ -60,12 +59,12 @@ bool Measure(Session* s, const char* request, double* yaw)
                                "again, and press Enter when asked."});
         return false;
     }
-    const Settings& settings = s->facts.ini.settings;
+    const Settings& settings = s->facts->ini.settings;
     const TrackerFacts hold = WatchTracker(1.0, settings, false, false);
-    const Findings judged = JudgeTracker(hold, settings, s->facts.folder.wine);
+    const Findings judged = JudgeTracker(hold, settings, s->facts->folder.wine);
     if (HasMark(judged, kStop)) {
-        s->facts.tracker = hold;
-        s->facts.watched = true;
+        s->facts->tracker = hold;
+        s->facts->watched = true;
         return false;
     }
     const YawStats& stats = hold.Steering(settings.source);
@@ -84,7 +83,7 @@ bool Measure(Session* s, const char* request, double* yaw)
 // those of the file as it is after.
 Findings Write(Session* s, const Settings& changed, SettingKey key, const std::string& value)
 {
-    const IniFacts& ini = s->facts.ini;
+    const IniFacts ini = s->facts->ini;  // as it was before the write
     const std::string line = std::string(kSettingKeys[key]) + "=" + value;
     const Finding heading = DescribeHeading(changed, key == kOffsetKey ? value : ini.texts[kOffsetKey],
                                             key == kMultiplierKey ? value : ini.texts[kMultiplierKey]);
@@ -98,12 +97,12 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
     if (!error.empty() || !WriteIniValue(ini.path, key, value, &leftover, &error)) {
         s->findings.push_back({kFix,
                                "headview-probe could not change headview.ini safely: " + error +
-                                   ". It is left as it was. To make the change by hand, put this line under "
-                                   "[Settings]:",
+                                   ". It is left as it was. To make the change by hand, change (or add) this "
+                                   "line under [Settings]:",
                                line, true});
         return Close(*s, false);
     }
-    s->facts = GatherSetUpFacts(s->iniOption);
+    *s->facts = GatherSetUpFacts(s->iniOption);
     s->findings.push_back(
         {kOk, (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
                   std::string("Written to ") + Path(ini.path) + ": " + line +
@@ -114,13 +113,16 @@ Findings Write(Session* s, const Settings& changed, SettingKey key, const std::s
     return Close(*s, true);
 }
 
-Findings Centre(Session& s)
+}  // namespace
+
+Findings RunCentre(const std::wstring& iniOption, Facts* facts)
 {
+    Session s = {iniOption, facts, {}, false};
     double yaw = 0.0;
-    if (!Prepare(s.iniOption, &s) || !Measure(&s, kLookAhead, &yaw)) {
+    if (!Prepare(&s) || !Measure(&s, kLookAhead, &yaw)) {
         return Close(s, false);
     }
-    Settings changed = s.facts.ini.settings;
+    Settings changed = s.facts->ini.settings;
     if (changed.source == 1) {  // the tracker's centre key centres this yaw; an offset would fight it
         const bool centred = fabs(yaw) <= kStillRadians;
         s.findings.push_back(
@@ -138,12 +140,13 @@ Findings Centre(Session& s)
     return Write(&s, changed, kOffsetKey, value);
 }
 
-Findings Gain(Session& s, double degrees)
+Findings RunGain(const std::wstring& iniOption, double degrees, Facts* facts)
 {
+    Session s = {iniOption, facts, {}, false};
     double ahead = 0.0, side = 0.0;
     const char* const lookSide =
         "Now turn your head to the left as far as you would to look out of the side\nwindow, and hold it there.";
-    if (!Prepare(s.iniOption, &s) || !Measure(&s, kLookAhead, &ahead) || !Measure(&s, lookSide, &side)) {
+    if (!Prepare(&s) || !Measure(&s, kLookAhead, &ahead) || !Measure(&s, lookSide, &side)) {
         return Close(s, false);
     }
     const double turn = fabs(side - ahead);
@@ -154,29 +157,9 @@ Findings Gain(Session& s, double degrees)
     }
     // The sign of the present gain decides which way the camera turns.
     const double magnitude = fmin(fmax(round(degrees / turn), 1.0), 2147483647.0);
-    Settings changed = s.facts.ini.settings;
+    Settings changed = s.facts->ini.settings;
     changed.multiplier = static_cast<int32_t>(changed.multiplier < 0 ? -magnitude : magnitude);
     char value[16];
     snprintf(value, sizeof value, "%s%X", changed.multiplier < 0 ? "-" : "", static_cast<unsigned>(magnitude));
     return Write(&s, changed, kMultiplierKey, value);
-}
-
-}  // namespace
-
-Findings RunCentre(const std::wstring& iniOption, Facts* facts)
-{
-    Session s = {};
-    s.iniOption = iniOption;
-    const Findings found = Centre(s);
-    *facts = s.facts;
-    return found;
-}
-
-Findings RunGain(const std::wstring& iniOption, double degrees, Facts* facts)
-{
-    Session s = {};
-    s.iniOption = iniOption;
-    const Findings found = Gain(s, degrees);
-    *facts = s.facts;
-    return found;
 }

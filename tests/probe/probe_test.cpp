@@ -204,7 +204,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
     EXPECT_TRUE(Printed("untick Read-only, OK. It is left as it was.")) << output_;
-    EXPECT_TRUE(Printed("put this line under [Settings]:\r\n  headviewing_offset=-0.42\r\n")) << output_;
+    EXPECT_TRUE(Printed("change (or add) this line under [Settings]:\r\n  headviewing_offset=-0.42\r\n")) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Following a raw yaw the tracker leaves at zero: nothing to measure.
