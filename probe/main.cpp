@@ -23,18 +23,6 @@ Facts Watch(const std::wstring& ini, int seconds)
     return facts;
 }
 
-// The lines the changes set, for a player who makes them by hand.
-std::string PlannedLines(const Repair& repair)
-{
-    std::string lines;
-    for (int key = 0; key < kSettingKeyCount; ++key) {
-        if (repair.planned.sets[key]) {
-            lines += (lines.empty() ? "" : "\n") + std::string(kSettingKeys[key]) + "=" + repair.planned.values[key];
-        }
-    }
-    return lines;
-}
-
 // After the report, the changes its findings carry: listed, made on F then
 // Enter (at once with --fix), and the set-up checked again.
 int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Findings& findings, bool fix, int code)
@@ -43,11 +31,12 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     if (repair.steps.empty()) {
         return code;
     }
-    std::string block = "\nheadview-probe can make these changes to headview.ini:\n";
+    std::string steps, listed;  // for the report's lines, and as a list
     for (const std::string& step : repair.steps) {
-        block += "  - " + step + "\n";
+        steps += (steps.empty() ? "" : "\n") + step;
+        listed += "  - " + step + "\n";
     }
-    WriteOut(block);
+    WriteOut("\nheadview-probe can make these changes to headview.ini:\n" + listed);
     if (!fix) {
         WriteOut("F then Enter makes them; Enter alone leaves headview.ini as it is: ");
         std::string answer;
@@ -61,14 +50,10 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     }
     std::string error;
     if (!MakeRepair(facts.ini, repair, &error)) {
-        const std::string lines = PlannedLines(repair);
-        const std::string byHand = lines.empty()
-                                       ? " To make the changes above by hand, follow the findings."
-                                       : " To make them by hand, change (or add) these lines under [Settings]:";
-        return Report(
-            {{kFix,
-              "headview-probe could not change headview.ini safely: " + error + ". It is left as it was." + byHand,
-              lines, true}});
+        return Report({{kFix,
+                        "headview-probe could not change headview.ini safely: " + error +
+                            ". It is left as it was. To make the changes by hand:",
+                        steps, true}});
     }
     Facts again = GatherSetUpFacts(iniOption);
     again.tracker = facts.tracker;

@@ -27,20 +27,6 @@ bool NamesGameIni(const std::string& path)
     return name.empty() || folder || _stricmp(name.c_str(), "headview.ini") == 0;
 }
 
-Use UseOf(const std::string& arg)
-{
-    if (arg == "--centre" || arg == "--center") {
-        return Use::kCentre;
-    }
-    if (arg == "--gain") {
-        return Use::kGain;
-    }
-    if (arg == "--seconds") {
-        return Use::kWatch;
-    }
-    return Use::kNone;
-}
-
 }  // namespace
 
 bool ParseOptions(const std::vector<std::string>& arguments, Options* options, std::string* error)
@@ -57,7 +43,11 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
         const std::string& arg = arguments[i];
         const bool takesValue = arg == "--gain" || arg == "--seconds" || arg == "--ini";
         const std::string value = takesValue && i + 1 < arguments.size() ? arguments[++i] : "";
-        const Use use = UseOf(arg);
+        Use use = Use::kNone;
+        for (const auto& named : {std::make_pair("--centre", Use::kCentre), std::make_pair("--center", Use::kCentre),
+                                  std::make_pair("--gain", Use::kGain), std::make_pair("--seconds", Use::kWatch)}) {
+            use = arg == named.first ? named.second : use;
+        }
         double number = 0.0;
         if (takesValue && value.empty()) {
             *error = arg + ": give its value after it";

@@ -18,6 +18,7 @@ const char* const kFirstFrameMessages[] = {
 // "[DD.MM.YYYY HH:MM:SS.mmm] message" CR LF, with its parts.
 const std::regex kLine(R"(\[(\d\d)\.(\d\d)\.(\d{4}) (\d\d):(\d\d):(\d\d)\.(\d{3})\] ([^\r\n]*)\r\n)");
 
+// The matches point into `text`, which must outlive them: no temporary.
 std::vector<std::smatch> SplitLines(const std::string& text)
 {
     std::vector<std::smatch> lines;
@@ -26,6 +27,7 @@ std::vector<std::smatch> SplitLines(const std::string& text)
     }
     return lines;
 }
+std::vector<std::smatch> SplitLines(std::string&&) = delete;
 
 // Milliseconds since 1601 of a timestamp's parts.
 int64_t ToMilliseconds(const std::smatch& line)
@@ -87,7 +89,8 @@ TEST_F(GameTest, LogAppendsToAnExistingFile)
     RunFrames(3);
     const std::string text = ReadFileBytes(GamePath("headview.log"));
     ASSERT_EQ(text.compare(0, earlier.size(), earlier), 0) << text;
-    EXPECT_EQ(SplitLines(text.substr(earlier.size())).size(), 3u) << text;
+    const std::string added = text.substr(earlier.size());
+    EXPECT_EQ(SplitLines(added).size(), 3u) << text;
 }
 
 TEST_F(GameTest, LogLineSurvivesTheProcessKilledRightAfterIt)
@@ -97,8 +100,9 @@ TEST_F(GameTest, LogLineSurvivesTheProcessKilledRightAfterIt)
     ASSERT_NE(game, nullptr);
     EXPECT_EQ(WaitForExit(game, 20000), 9u) << "the game ends by TerminateProcess right after frame 1";
     CloseHandle(game);
-    const std::vector<std::smatch> lines = SplitLines(ReadFileBytes(GamePath("headview.log")));
-    ASSERT_EQ(lines.size(), 3u);
+    const std::string text = ReadFileBytes(GamePath("headview.log"));
+    const std::vector<std::smatch> lines = SplitLines(text);
+    ASSERT_EQ(lines.size(), 3u) << text;
     EXPECT_EQ(lines[2][8].str(), "FTCreateMapping: Mapping opened.");
 }
 

@@ -131,14 +131,14 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
              Unread(f, kTestKey);
              f->ini.nearMiss[kTestKey] = "headveiwing_test=0";
          },
-         kFix, "The line headveiwing_test=0 looks like headviewing_test misspelt, so", Change::kReplaceLine, 1},
+         kFix, "The line headveiwing_test=0 looks like headviewing_test misspelt, so", Change::kMoveLine, 1},
         {"the gain misspelt: its fallback, which is no value written in base 16",
          [](Facts* f) {
              Unread(f, kMultiplierKey);
              f->ini.nearMiss[kMultiplierKey] = "headviewing_multiplyer=39";
              f->ini.settings.multiplier = 0x23;
          },
-         kFix, "The line headviewing_multiplyer=39 looks like headviewing_multiplier", Change::kReplaceLine, 1,
+         kFix, "The line headviewing_multiplyer=39 looks like headviewing_multiplier", Change::kMoveLine, 1,
          "A head turn of 45 degrees turns the camera 27 degrees.", "base 16"},
         {"a UTF-8 mark before [Settings] that this reader reads past",
          [](Facts* f) { f->ini.markBeforeSection = true; }, kOk, "The game's folder", Change::kNone, 0},

@@ -117,8 +117,11 @@ TEST_F(RepairRunTest, ReadOnlyIsRefusedWithHowToClearItAndTheLinesByHand)
     SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Watch("", "F"), 2u);
     EXPECT_TRUE(Printed("untick Read-only, OK. It is left as it was.")) << output_;
-    EXPECT_TRUE(Printed("  headviewing_test=0\r\n")) << output_;
-    EXPECT_TRUE(Printed("  headviewing_multiplier=39\r\n")) << output_;
+    EXPECT_TRUE(
+        Printed("To make the changes by hand:\r\n"
+                "  change headviewing_multiplier=0 to headviewing_multiplier=39\r\n"
+                "  add headviewing_test=0 under [Settings]\r\n"))
+        << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kBroken);
     EXPECT_TRUE(GetFileAttributesW(ini_.c_str()) & FILE_ATTRIBUTE_READONLY) << "still read-only";
 }
