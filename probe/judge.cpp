@@ -308,6 +308,9 @@ Findings JudgeFolder(const FolderFacts& f)
         {started, Path(f.own), kRunThere});
     Add(&out, none && !f.fromIni && f.own == f.startedIn, kStop,
         "@ is not the game's folder: it holds neither ScriptHookV.dll nor headview.asi.@", {started, kRunThere});
+    for (Finding& f : out) {
+        f.away = true;
+    }
     if (none) {
         return out;
     }
@@ -325,6 +328,9 @@ Findings JudgeFolder(const FolderFacts& f)
     }
     Add(&out, !f.scriptHook, kStop, "ScriptHookV.dll is not in @, so headview cannot run from there.@",
         {folder, advice});
+    if (!f.scriptHook) {
+        out.back().away = true;
+    }
     Add(&out, f.scriptHook && !f.plugin, kStop,
         "headview.asi is not in the game's folder: copy it there from the headview zip.");
     Add(&out, f.scriptHook && !f.asiLoader, kStop,

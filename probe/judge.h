@@ -26,7 +26,8 @@ struct Finding {
     std::string lines = "";  // the exact lines to put in headview.ini, one a line
     bool refused = false;    // the probe could not do what was asked
     Change change = Change::kNone;
-    int line = -1;  // kMoveLine: the line of headview.ini, counted from 0
+    int line = -1;      // kMoveLine: the line of headview.ini, counted from 0
+    bool away = false;  // the probe stands outside the game's folder: it can say nothing of the camera
 };
 using Findings = std::vector<Finding>;
 

@@ -62,6 +62,9 @@ std::string FormatReport(Findings findings)
             out += kIndent + "  " + f.lines.substr(at, end - at) + "\n";
         }
     }
+    if (std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.away; })) {
+        return out + "\nRun headview-probe in the game's folder: only there can it tell what headview does.\n";
+    }
     if (HasMark(findings, kStop)) {
         return out +
                "\nheadview cannot turn the camera as it is: fix what is marked [stop], then run\nheadview-probe "

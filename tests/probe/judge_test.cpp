@@ -475,6 +475,9 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
         {{{kNote, "a"}, {kFix, "b"}}, "\nFix what is marked [fix], then run headview-probe again.\n", 1},
         {{{kFix, "a"}, {kStop, "b"}}, "fix what is marked [stop], then run\nheadview-probe again.\n", 1},
         {{{kOk, "a"}, {kFix, "b", "", true}}, "", 2},
+        {{{kStop, "no tracker"}, {kStop, "not the game's folder", "", false, Change::kNone, -1, true}},
+         "\nRun headview-probe in the game's folder: only there can it tell what headview does.\n",
+         1},
     };
     for (const auto& row : rows) {
         const std::string report = FormatReport(row.findings);
