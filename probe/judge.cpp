@@ -19,6 +19,7 @@ constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
 const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
 const char* const kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
+const std::string kByHand = " headview-probe leaves such a file to you.";
 const char* const kRunThere =
     " Put headview-probe.exe in the game's folder, the one with the game's .exe and ScriptHookV.dll, and run it "
     "from there.";
@@ -138,8 +139,8 @@ Finding WhyNoKeys(const IniFacts& ini)
                    {}, all, Change::kSetLines);
     }
     if (ini.encoding == kUtf16Be) {
-        return Say(kFix,
-                   "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read." + takes + resave);
+        return Say(kFix, "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read." + takes +
+                             resave + kByHand);
     }
     if (ini.markBeforeSection) {
         return Say(kFix,
@@ -151,7 +152,7 @@ Finding WhyNoKeys(const IniFacts& ini)
     if (!ini.oddHeader.empty()) {
         return Say(kFix,
                    "The reader here takes @ for another section: Wine's reader ends a name at its last \"]\"." + takes +
-                       " Put the comment on a line of its own.",
+                       " Put the comment on a line of its own." + kByHand,
                    {ini.oddHeader});
     }
     return {kOk, ""};
