@@ -9,6 +9,9 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <atomic>
+#include <thread>
+
 namespace {
 
 const std::string kIni =
@@ -114,10 +117,29 @@ protected:
 TEST_F(ProbeTest, EachVerdictAgainstTheTrackerStyles)
 {
     WriteIni(kIni);
-    EXPECT_EQ(Probe("--seconds 2"), 1u);
+    // No tracker: from the probe's start until it says it has seen none, a
+    // region it made would be there to open, and is looked for all along.
+    std::atomic<bool> watching{true}, seen{false};
+    std::thread look([&] {
+        for (; watching && !seen; Sleep(5)) {
+            HANDLE region = OpenFileMappingA(FILE_MAP_READ, FALSE, kFTRegionName);
+            seen = region != nullptr;
+            if (region != nullptr) {
+                CloseHandle(region);
+            }
+        }
+    });
+    ProbeRun run;
+    EXPECT_TRUE(StartProbe("--seconds 3", &run, gameDir_));
+    EXPECT_TRUE(ReadUntil(&run, "No tracker's FreeTrack data yet: the probe keeps watching.")) << run.text;
+    EXPECT_EQ(WaitForSingleObject(run.process, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "looked while it watched";
+    watching = false;
+    look.join();
+    EXPECT_FALSE(seen) << "the probe made no region";
+    SendLine(&run);
+    EXPECT_EQ(FinishProbe(&run), 1u);
+    output_ = run.text;
     EXPECT_TRUE(Printed("[stop] No tracker is publishing FreeTrack data.")) << output_;
-    HANDLE region = OpenFileMappingA(FILE_MAP_READ, FALSE, kFTRegionName);
-    EXPECT_EQ(region, nullptr) << "the probe made no region";
     const struct {
         const char* tracker;
         DWORD exitCode;
