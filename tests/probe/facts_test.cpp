@@ -261,42 +261,102 @@ TEST(StallClock, StallsProvenByReadingsAndLeftOutOfTheSendingTime)
     }
 }
 
+namespace {
+
+// A tracker writing a whole new pose at a chosen moment of the probe's copy.
+// The pose lies across a page boundary, both pages guarded: the copy's first
+// read of each page faults once, and at the chosen fault the writer stores
+// the new pose before the read goes on. At the second fault, the bytes read
+// so far are the old pose's and the rest will be the new one's.
+struct GuardedPose {
+    char* pages = nullptr;
+    SIZE_T pageSize = 0;
+    FTPose* pose = nullptr;
+    FTPose next = {};
+    int faults = 0;
+    int writeAtFault = 0;  // 0: never
+};
+GuardedPose* guarded = nullptr;
+
+LONG CALLBACK WriteAtGuardFault(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    const char* at = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+    if (guarded == nullptr || record->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || record->NumberParameters < 2 ||
+        at < guarded->pages || at >= guarded->pages + 2 * guarded->pageSize) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    if (++guarded->faults == guarded->writeAtFault) {
+        *guarded->pose = guarded->next;  // both guards are spent by now
+    }
+    return EXCEPTION_CONTINUE_EXECUTION;  // the guard went with the fault: the read goes on
+}
+
+// Each field of a pose a value of its own: `first`, first + 1, ...
+FTPose NumberedPose(int first)
+{
+    FTPose pose;
+    int32_t* whole = &pose.frameCounter;
+    for (int i = 0; i < 3; ++i) {
+        whole[i] = first + i;
+    }
+    float* fields = &pose.yaw;
+    for (int i = 0; i < 20; ++i) {
+        fields[i] = static_cast<float>(first + 3 + i);
+    }
+    return pose;
+}
+
+std::string Fields(const FTPose& pose)
+{
+    std::string text = std::to_string(pose.frameCounter) + " " + std::to_string(pose.cameraWidth) + " " +
+                       std::to_string(pose.cameraHeight);
+    for (const float* field = &pose.yaw; field <= &pose.points[7]; ++field) {
+        text += " " + std::to_string(*field);
+    }
+    return text;
+}
+
+}  // namespace
+
 TEST(CopyStablePose, APoseHalfWrittenIsNeverTaken)
 {
-    // A writer storing six poses field by field, each half written for 20 us,
-    // fewer poses than the copy's tries. A writer held up mid-pose for longer
-    // than the copy's wait leaves a half pose no reader without the mutex can
-    // tell: such poses are marked and excused.
-    int taken = 0, mixed = 0;
-    for (int trial = 0; trial < 50; ++trial) {
-        FTPose shared = {};
-        std::atomic<int> written{0};
-        std::atomic<bool> heldUp[8] = {};
-        std::thread writer([&] {
-            volatile FTPose* pose = &shared;
-            for (int n = 1; n <= 6; ++n) {
-                const LARGE_INTEGER start = Now();
-                for (volatile float* field = &pose->yaw; field <= &pose->points[7]; ++field) {
-                    for (*field = static_cast<float>(n); field == &pose->rawYaw && Microseconds(start) < 20;) {
-                    }
-                }
-                heldUp[n] = Microseconds(start) > 45;
-                pose->frameCounter = n;
-                written = n;
-                for (const LARGE_INTEGER done = Now(); Microseconds(done) < 30;) {
-                }
-            }
-        });
-        while (written == 0) {
-        }
-        FTPose pose;
-        taken += CopyStablePose(&shared, &pose) ? 1 : 0;
-        writer.join();
-        const bool whole = pose.yaw == static_cast<float>(pose.frameCounter) && pose.points[7] == pose.yaw;
-        mixed += whole || heldUp[(pose.frameCounter + 1) & 7] ? 0 : 1;
+    static_assert(sizeof(FTPose) == 23 * 4, "three counts and twenty floats");
+    const FTPose old = NumberedPose(1), next = NumberedPose(101);
+    const struct {
+        const char* what;
+        int writeAtFault;
+        const FTPose& taken;
+    } rows[] = {
+        {"no write during the copy", 0, old},
+        {"a whole new pose written in the middle of the first copy", 2, next},
+    };
+    SYSTEM_INFO system;
+    GetSystemInfo(&system);
+    GuardedPose g;
+    g.pageSize = system.dwPageSize;
+    g.pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * g.pageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+    ASSERT_NE(g.pages, nullptr);
+    g.pose = reinterpret_cast<FTPose*>(g.pages + g.pageSize - 48);  // 48 bytes on the first page, 44 on the second
+    g.next = next;
+    void* handler = AddVectoredExceptionHandler(1, WriteAtGuardFault);
+    ASSERT_NE(handler, nullptr);
+    guarded = &g;
+    for (const auto& row : rows) {
+        *g.pose = old;
+        g.faults = 0;
+        g.writeAtFault = row.writeAtFault;
+        DWORD was = 0;
+        EXPECT_TRUE(VirtualProtect(g.pages, 2 * g.pageSize, PAGE_READWRITE | PAGE_GUARD, &was));
+        FTPose pose = {};
+        EXPECT_TRUE(CopyStablePose(g.pose, &pose)) << row.what;
+        EXPECT_EQ(g.faults, 2) << row.what << ": a fault at the first read of each page";
+        EXPECT_EQ(Fields(pose), Fields(row.taken)) << row.what;
+        EXPECT_EQ(memcmp(&pose, &row.taken, sizeof pose), 0) << row.what;
     }
-    EXPECT_EQ(taken, 50) << "a copy that met a write is taken again";
-    EXPECT_EQ(mixed, 0);
+    RemoveVectoredExceptionHandler(handler);
+    guarded = nullptr;
+    VirtualFree(g.pages, 0, MEM_RELEASE);
 }
 
 TEST(WatchTracker, AStallIsLeftOutOfTheRateAndOneAtTheEndCounts)
