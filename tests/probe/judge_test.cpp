@@ -246,6 +246,107 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         {"a log of 10 MB", [](Facts* f) { f->log.bytes = 10 * 1048576; }, kOk, "The game's folder", Change::kNone, 0},
         {"a log of 10 MB and a byte", [](Facts* f) { f->log.bytes = 10 * 1048576 + 1; }, kNote,
          "headview.log is 10.0 MB, most of it the line \"\"", Change::kNone, 0},
+        {"the source above every section: no error line for it",
+         [](Facts* f) {
+             Unread(f, kSourceKey);
+             f->ini.misplaced[kSourceKey] = "headviewing_source=1";
+         },
+         kFix,
+         "The line headviewing_source=1 stands above every section, where headview does not read it, so headview "
+         "uses 0. Move it",
+         Change::kMoveLine, 1, "", "logs an error"},
+        {"an offset 5.0 degrees off centre beside the processed yaw: a note",
+         [](Facts* f) {
+             f->ini.settings.offset = 0.15625f;
+             f->ini.settings.multiplier = 0x20;
+             f->ini.texts[kOffsetKey] = "0.15625";
+             f->ini.texts[kMultiplierKey] = "20";
+         },
+         kNote, "headviewing_offset=0.15625 turns the view 5.0 degrees to the left of centre", Change::kNone, 0},
+        {"an offset 5.7 degrees off centre beside the processed yaw: a fix",
+         [](Facts* f) {
+             f->ini.settings.offset = 0.1f;
+             f->ini.texts[kOffsetKey] = "0.1";
+         },
+         kFix, "headviewing_offset=0.1 turns the view 5.7 degrees to the left of centre", Change::kSetLines, 1},
+        {"a gain written 50, meant in decimal",
+         [](Facts* f) {
+             f->ini.settings.multiplier = 0x50;
+             f->ini.texts[kMultiplierKey] = "50";
+         },
+         kFix, "headviewing_multiplier=50 is read in base 16, as 80, not as 50.", Change::kSetLines, 1,
+         "\n         headviewing_multiplier=32\n"},
+        {"a gain written 49: base 16 taken as meant",
+         [](Facts* f) {
+             f->ini.settings.multiplier = 0x49;
+             f->ini.texts[kMultiplierKey] = "49";
+         },
+         kOk, "The game's folder", Change::kNone, 0, "", "base 16"},
+        {"a gain written -57, meant in decimal",
+         [](Facts* f) {
+             f->ini.settings.multiplier = -0x57;
+             f->ini.texts[kMultiplierKey] = "-57";
+         },
+         kFix, "headviewing_multiplier=-57 is read in base 16, as -87", Change::kSetLines, 1,
+         "\n         headviewing_multiplier=-39\n"},
+        {"the camera off and a gain of 0: one [stop], the camera's",
+         [](Facts* f) {
+             f->ini.settings.enabled = f->ini.settings.multiplier = 0;
+             f->ini.texts[kEnabledKey] = f->ini.texts[kMultiplierKey] = "0";
+         },
+         kStop, "headview.ini turns the camera off (headviewing=0).", Change::kSetLines, 1},
+        {"one reading error in the last run: no count of them", [](Facts* f) { f->log.badKeys = 1; }, kNote,
+         "headview.log: when the game last ran, headview could not read a key of headview.ini. It reads well now",
+         Change::kNone, 0, "", "times"},
+        {"reading errors, and a key still missing",
+         [](Facts* f) {
+             f->log.badKeys = 2;
+             Unread(f, kTestKey);
+             f->ini.settings.test = 1;
+         },
+         kFix, "headview.ini has no headviewing_test", Change::kSetLines, 1,
+         "wrote \"headview: (Error) reading "
+         "settings from ini file!\" 2 times",
+         "It reads well"},
+        {"source 0 and an offset of -1.0: the camera turns the head's way",
+         [](Facts* f) {
+             f->ini.settings.source = 0;
+             f->ini.settings.offset = -1.0f;
+             f->ini.texts[kOffsetKey] = "-1.0";
+         },
+         kOk, "The game's folder", Change::kNone, 0, "turns the camera 45 degrees.", "the other way"},
+        {"the camera meant off, in capitals", [](Facts* f) { f->ini.texts[kEnabledKey] = "Off"; }, kFix,
+         "headview cannot read headviewing=Off", Change::kSetLines, 1, "\n         headviewing=0\n"},
+        {"a comment after the gain", [](Facts* f) { f->ini.texts[kMultiplierKey] = "2D#mine"; }, kFix,
+         "headview cannot read headviewing_multiplier=2D#mine", Change::kSetLines, 1,
+         "\n         headviewing_multiplier=2D\n"},
+        {"a misspelt gain, a tab before its value",
+         [](Facts* f) {
+             Unread(f, kMultiplierKey);
+             f->ini.nearMiss[kMultiplierKey] = "headviewing_multiplyer=\t2D";
+             f->ini.settings.multiplier = 0x23;
+         },
+         kFix, "The line headviewing_multiplyer=\t2D looks like", Change::kMoveLine, 1,
+         "\n         headviewing_multiplier=2D\n"},
+        {"no [Settings] line, the keys under another section: every line given",
+         [](Facts* f) {
+             for (int k = 0; k < kSettingKeyCount; ++k) {
+                 Unread(f, k);
+                 f->ini.misplaced[k] = "x";
+                 f->ini.under[k] = "[Other]";
+             }
+             f->ini.noSection = true;
+         },
+         kFix, "headview.ini has no [Settings] line.", Change::kSetLines, 1, "or put these lines in it"},
+        {"a section line the two readers read otherwise",
+         [](Facts* f) {
+             for (int k = 0; k < kSettingKeyCount; ++k) {
+                 Unread(f, k);
+             }
+             f->ini.oddHeader = "[Settings] ; v2]";
+         },
+         kFix, "The reader here takes [Settings] ; v2] for another section", Change::kNone, 1,
+         "leaves such a file to you"},
         {"a log of 5 TB: written in plain digits, where printf's %g would write 4.76837e+06",
          [](Facts* f) { f->log.bytes = 5000000000000; }, kNote, "headview.log is 4768371.6 MB, most of it",
          Change::kNone, 0},
@@ -398,6 +499,9 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
     const Settings raw = {1, 0, 0x39, 0.0f, 0}, processed = {1, 0, 0x39, 0.0f, 1};
     TrackerFacts absent = {}, denied = {}, stalled = Sweep(20), brief = Sweep(20);
     denied.region = kDenied;
+    TrackerFacts zerosStalled = Poses({{0, 0}, {0, 0}}), endedEmpty = Poses({});
+    zerosStalled.longestStall = 1.5;
+    endedEmpty.exited = true;
     stalled.longestStall = 1.0;
     brief.longestStall = 0.99;
     const struct {
@@ -420,6 +524,8 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
         // Alternating +-s shakes by 4s from one pose to the next: past 0.1 degrees from s = 0.025.
         {"raw shaking by +-0.026 degrees", Sweep(20, 0.026), raw, kRawShaky},
         {"raw shaking by +-0.024 degrees", Sweep(20, 0.024), raw, kTracking},
+        {"every axis zero, and a stall", zerosStalled, raw, kOnlyZeros},
+        {"ended before any pose", endedEmpty, raw, kExited},
     };
     for (const auto& row : rows) {
         EXPECT_EQ(JudgeYaws(row.facts, row.settings), row.situation) << row.what;
@@ -630,8 +736,14 @@ TEST(JudgeAll, WordsThatSayWhichWayAndWhatToDo)
         });
         EXPECT_TRUE(said) << row.what << "\n" << FormatReport(found);
     }
+    Facts notGame = WellSetUp();
+    notGame.folder.fromIni = true;
+    notGame.folder.judged.clear();
+    EXPECT_EQ(ExitCodeOf(JudgeAll(notGame)), 2) << "--ini naming another folder is a usage error";
     Facts scripts = WellSetUp();
     scripts.folder.scriptHook = scripts.folder.asiLoader = false;
+    scripts.ini = IniFacts{};  // no headview.ini there either
+    scripts.log = LogFacts{};
     int stops = 0;
     for (const Finding& f : JudgeAll(scripts)) {
         stops += f.mark == kStop ? 1 : 0;

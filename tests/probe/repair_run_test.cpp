@@ -108,6 +108,15 @@ TEST_F(RepairRunTest, EnterAloneLeavesTheFileAndFixMakesTheChangesWithoutAsking)
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kBroken);
     EXPECT_EQ(Watch("", "yes"), 1u);
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kBroken) << "only F makes them";
+    EXPECT_EQ(Watch("", " f "), 1u);
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kMended) << "blanks around f: " << output_;
+    WriteIni(kBroken);
+    ProbeRun run;  // the input ends at the question
+    ASSERT_TRUE(StartProbe("--seconds 1", &run, gameDir_));
+    EXPECT_TRUE(ReadUntil(&run, "Enter alone leaves headview.ini as it is: ")) << run.text;
+    EXPECT_EQ(FinishProbe(&run), 1u);
+    EXPECT_NE(run.text.find("No answer: headview.ini is left as it was."), std::string::npos) << run.text;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kBroken);
     EXPECT_EQ(Watch("--fix", ""), 1u);
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kMended) << output_;
 }
@@ -141,6 +150,15 @@ TEST_F(RepairRunTest, AFileHeldOpenByAnotherProgramIsRefused)
 TEST_F(RepairRunTest, AFileSavedMeanwhileIsThePlayersAndStands)
 {
     const std::string saved = kBroken + "; saved in Notepad meanwhile\r\n";
+    EXPECT_EQ(Watch("", "F", [&] { WriteIni(saved); }), 2u);
+    EXPECT_TRUE(Printed("changed while the probe worked on it")) << output_;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), saved);
+}
+
+TEST_F(RepairRunTest, AFileThatAppearsMeanwhileIsNeverReplaced)
+{
+    DeleteFileW(ini_.c_str());
+    const std::string saved = "; the player's, saved meanwhile\r\n";
     EXPECT_EQ(Watch("", "F", [&] { WriteIni(saved); }), 2u);
     EXPECT_TRUE(Printed("changed while the probe worked on it")) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), saved);

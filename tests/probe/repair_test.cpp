@@ -93,6 +93,21 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\n[Settings]\r\nheadviewing_test=0\r\n",
          {"move headviewing_test=0 from under a third [Settings] to the first [Settings]"},
          Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n[Settings]\r\n[Settings]\r\n"},
+        {"two [Settings] lines, a key missing",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\nx=1\r\n",
+         {"add headviewing_test=0 under the first [Settings]"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n[Settings]\r\nx=1\r\n"},
+        {"two lines above every section, moved from the last up",
+         "headviewing_test=0\r\nheadviewing_source=1\r\n" +
+             Replaced(Replaced(kGood, "headviewing_test=0\r\n", ""), "headviewing_source=1\r\n", ""),
+         {"move headviewing_source=1 from above every section to [Settings]",
+          "move headviewing_test=0 from above every section to [Settings]"},
+         Replaced(Replaced(kGood, "headviewing_test=0\r\n", ""), "headviewing_source=1\r\n", "") +
+             "headviewing_source=1\r\nheadviewing_test=0\r\n"},
+        {"blanks around an unreadable value",
+         Replaced(kGood, "headviewing_offset=0.0", "headviewing_offset = 0,5 "),
+         {"change headviewing_offset=0,5 to headviewing_offset=0.0"},
+         Replaced(kGood, "headviewing_offset=0.0", "headviewing_offset = 0.0")},
         {"an empty file", "", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
         {"blanks alone", " \r\n\t\r\n", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
         {"no file", absent, {"write headview.ini as the headview zip holds it"}, ShippedFile()},
@@ -175,4 +190,46 @@ TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
     EXPECT_FALSE(MakeRepair(facts.ini, repair, &error));
     EXPECT_EQ(ReadFileBytes(ini), "theirs");
     EXPECT_EQ(ReadFileBytes(misnamed), "mine");
+}
+
+TEST(Repair, TheWorseFindingsChangeWinsAndAValueAlreadyRightIsNotListed)
+{
+    const std::wstring folder = Full(L"repair-tracker\\");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string ini = Utf8FromWide(folder) + "headview.ini";
+    const std::string rawFollowed = Replaced(kGood, "source=1", "source=0");
+    const struct {
+        const char* what;
+        std::string before;
+        std::vector<std::string> steps;
+        std::string after;
+    } rows[] = {
+        {"the raw yaw at zero, and 0,5: the [stop]'s offset of 0.0 wins over the [fix]'s 0.5",
+         Replaced(rawFollowed, "offset=0.0", "offset=0,5"),
+         {"change headviewing_source=0 to headviewing_source=1",
+          "change headviewing_offset=0,5 to headviewing_offset=0.0"},
+         kGood},
+        {"the raw yaw at zero, the offset already 0.0",
+         rawFollowed,
+         {"change headviewing_source=0 to headviewing_source=1"},
+         kGood},
+    };
+    for (const auto& row : rows) {
+        WriteFileBytes(ini, row.before);
+        Facts facts = GameFacts(folder);
+        facts.watched = true;
+        facts.tracker.region = kOpen;
+        for (int i = 0; i <= 40; ++i) {  // a head turned +-20 degrees, the raw yaw left at zero
+            FTPose pose = {};
+            pose.yaw = static_cast<float>((i - 20) / kDegreesPerRadian);
+            AddPose(&facts.tracker, pose);
+        }
+        facts.tracker.published = 100;
+        facts.tracker.sendingSeconds = 1.0;
+        const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
+        EXPECT_EQ(repair.steps, row.steps) << row.what;
+        std::string error;
+        EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.what << ": " << error;
+        EXPECT_EQ(ReadFileBytes(ini), row.after) << row.what;
+    }
 }
