@@ -29,6 +29,14 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
     return text.replace(text.find(from), from.size(), to);
 }
 
+// headview.ini's bytes before, the changes listed, and its bytes after.
+struct RepairRow {
+    const char* what;
+    std::string before;
+    std::vector<std::string> steps;
+    std::string after;
+};
+
 // A game folder that is all there, the log's last start fine, no tracker watched.
 Facts GameFacts(const std::wstring& folder)
 {
@@ -58,12 +66,7 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
     const std::string ini = Utf8FromWide(folder) + "headview.ini", misnamed = Utf8FromWide(folder) + "headview.ini.txt";
     const std::string absent = "\x01";  // no such file
     ASSERT_NE(ShippedFile(), "");
-    const struct {
-        const char* what;
-        std::string before;
-        std::vector<std::string> steps;
-        std::string after;
-    } rows[] = {
+    const RepairRow rows[] = {
         {"all well", kGood, {}, kGood},
         {"a missing key",
          Replaced(kGood, "headviewing_test=0\r\n", ""),
@@ -198,12 +201,7 @@ TEST(Repair, TheWorseFindingsChangeWinsAndAValueAlreadyRightIsNotListed)
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::string ini = Utf8FromWide(folder) + "headview.ini";
     const std::string rawFollowed = Replaced(kGood, "source=1", "source=0");
-    const struct {
-        const char* what;
-        std::string before;
-        std::vector<std::string> steps;
-        std::string after;
-    } rows[] = {
+    const RepairRow rows[] = {
         {"the raw yaw at zero, and 0,5: the [stop]'s offset of 0.0 wins over the [fix]'s 0.5",
          Replaced(rawFollowed, "offset=0.0", "offset=0,5"),
          {"change headviewing_source=0 to headviewing_source=1",
