@@ -18,11 +18,6 @@ bool Retrying(Touch touch)
     return true;
 }
 
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::string SystemError(const std::string& what, const std::wstring& path, const char* hint = "")
 {
     return what + Utf8FromWide(path) + " (Windows error " + std::to_string(GetLastError()) + ")" + hint;

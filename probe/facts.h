@@ -92,7 +92,8 @@ struct Facts {
     bool watched;
 };
 
-bool UnderWine();  // ntdll exports wine_get_version
+bool UnderWine();                       // ntdll exports wine_get_version
+bool Exists(const std::wstring& path);  // something stands there, a folder too
 FolderFacts GatherFolderFacts(const std::wstring& iniOption);
 IniFacts GatherIniFacts(const std::wstring& path);
 LogFacts GatherLogFacts(const std::wstring& path);

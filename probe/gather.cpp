@@ -16,11 +16,6 @@
 
 namespace {
 
-bool Exists(const std::wstring& path)
-{
-    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::wstring FullPath(const std::wstring& path)
 {
     std::wstring full(GetFullPathNameW(path.c_str(), 0, nullptr, nullptr), L'\0');
@@ -110,6 +105,11 @@ void Explain(const IniText& text, IniFacts* ini)
 }
 
 }  // namespace
+
+bool Exists(const std::wstring& path)
+{
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 bool UnderWine()
 {
