@@ -16,8 +16,8 @@ constexpr double kFarOffDegrees = 5.0;
 constexpr double kShakyRadians = 0.1 / kDegreesPerRadian;  // less is not seen on screen
 constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 
-const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0"};
-const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
+const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0", "0"};
+const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1", "1"};
 const char* const kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
 const std::string kByHand = " headview-probe leaves such a file to you.";
 const char* const kRunThere =
@@ -161,7 +161,7 @@ Finding WhyNoKeys(const IniFacts& ini)
 void JudgeKey(const IniFacts& ini, int key, Findings* out)
 {
     std::string uses = std::string("headview uses ") + kFallbacks[key];
-    if (key != kSourceKey) {
+    if (key != kSourceKey && key != kStatusKey) {
         uses += " and logs an error line at each reading";
     }
     const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
@@ -183,7 +183,7 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
     Add(out, !present && !elsewhere && !text.empty(), kFix,
         "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
         Corrected(key, ValueOf(text), ini.settings.source), Change::kMoveLine, ini.nearMissLine[key]);
-    Add(out, !present && !elsewhere && text.empty() && key != kSourceKey, kFix,  // no source: read as always
+    Add(out, !present && !elsewhere && text.empty() && key < kSourceKey, kFix,  // the later keys: read as always
         "headview.ini has no @ under " + section + ", so @. Add this line there:", {kSettingKeys[key], uses},
         Line(key, kSuggested[key]), Change::kSetLines);
 }
@@ -427,7 +427,7 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""), {when});
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
-        keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key == kSourceKey);
+        keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key >= kSourceKey);
     }
     const char* const since = "headview.log: when the game last ran, @. @ now: start the game again.";
     Add(&out, log.badKeys > 0 && keysRead, kNote, since,

@@ -11,6 +11,7 @@ struct Settings {
     int32_t multiplier;  // headviewing_multiplier: gain applied to the yaw
     float offset;        // headviewing_offset: added to the yaw before the gain
     int32_t source;      // headviewing_source: 1 steers from the processed yaw, else the raw yaw
+    int32_t status;      // headviewing_status: 1 publishes what headview does for headview-probe
 };
 
 // All zero until the first load.
@@ -21,9 +22,9 @@ extern Settings g_settings;
 constexpr int kSettingsPathSize = 260;
 extern wchar_t g_settingsPath[kSettingsPathSize];
 
-// The five keys, in the order they are read: kSettingKeys[kOffsetKey] is
+// The six keys, in the order they are read: kSettingKeys[kOffsetKey] is
 // "headviewing_offset".
-enum SettingKey { kEnabledKey, kTestKey, kMultiplierKey, kOffsetKey, kSourceKey, kSettingKeyCount };
+enum SettingKey { kEnabledKey, kTestKey, kMultiplierKey, kOffsetKey, kSourceKey, kStatusKey, kSettingKeyCount };
 extern const char* const kSettingKeys[kSettingKeyCount];
 
 // What the profile reader keeps of a value: 31 characters and a NUL. The
@@ -43,14 +44,14 @@ void ResolveSettingsPath();
 // left empty when the resolution fails or does not fit.
 void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize]);
 
-// Reads all five keys from g_settingsPath into g_settings; logs a missing
+// Reads all six keys from g_settingsPath into g_settings; logs a missing
 // file or unreadable keys.
 void LoadSettings();
 
 // True when something exists at `path` (a directory counts).
 bool SettingsFileExists(const wchar_t* path);
 
-// Reads the five keys from the file at `path` into `settings`, key by key,
+// Reads the six keys from the file at `path` into `settings`, key by key,
 // each unreadable one taking its fallback; true when all read. Logs
 // nothing: shared with the probe.
 bool ReadAllSettings(const wchar_t* path, Settings* settings);

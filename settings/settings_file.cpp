@@ -5,7 +5,7 @@
 wchar_t g_settingsPath[kSettingsPathSize] = L"";
 
 const char* const kSettingKeys[kSettingKeyCount] = {"headviewing", "headviewing_test", "headviewing_multiplier",
-                                                    "headviewing_offset", "headviewing_source"};
+                                                    "headviewing_offset", "headviewing_source", "headviewing_status"};
 
 void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize])
 {
@@ -34,8 +34,9 @@ bool ReadAllSettings(const wchar_t* path, Settings* settings)
     allRead &= ReadHexSetting(path, "headviewing_test", 1, &settings->test);
     allRead &= ReadHexSetting(path, "headviewing_multiplier", 35, &settings->multiplier);
     allRead &= ReadFloatSetting(path, "headviewing_offset", &settings->offset);
-    // Added after the other four: files written before it existed read as
+    // Added after the other four, as was headviewing_status: files written before it existed read as
     // they always did, with no error line for the missing key.
     allRead &= ReadOptionalHexSetting(path, "headviewing_source", 0, &settings->source);
+    allRead &= ReadOptionalHexSetting(path, "headviewing_status", 0, &settings->status);
     return allRead;
 }

@@ -41,12 +41,12 @@ Facts WellSetUp()
     f.folder.plugin = f.folder.scriptHook = f.folder.asiLoader = true;
     f.ini.path = L"C:\\Games\\V\\headview.ini";
     f.ini.exists = true;
-    const char* const texts[kSettingKeyCount] = {"1", "0", "39", "0.0", "1"};
+    const char* const texts[kSettingKeyCount] = {"1", "0", "39", "0.0", "1", "1"};
     for (int k = 0; k < kSettingKeyCount; ++k) {
         f.ini.present[k] = true;
         f.ini.texts[k] = texts[k];
     }
-    f.ini.settings = Settings{1, 0, 0x39, 0.0f, 1};
+    f.ini.settings = Settings{1, 0, 0x39, 0.0f, 1, 1};
     f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15", 0};
     f.watched = true;
     f.tracker = Swept(0.0, true);
@@ -110,7 +110,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
                  Unread(f, k);
              }
              f->ini.noSection = true;
-             f->ini.settings = Settings{1, 1, 35, 0.0f, 0};
+             f->ini.settings = Settings{1, 1, 35, 0.0f, 0, 0};
          },
          kFix, "headview.ini has no [Settings] line. So headview reads none of its keys", Change::kSetLines, 1},
         {"the offset under a second [Settings]",
@@ -375,7 +375,7 @@ TEST(JudgeAll, TheWorstFindingComesFirstAndNothingContradictsIt)
         {"a folder named headview.ini",
          [](Facts* f) {
              f->ini.isFolder = true;
-             f->ini.settings = Settings{1, 1, 35, 0.0f, 0};
+             f->ini.settings = Settings{1, 1, 35, 0.0f, 0, 0};
          },
          kFix, "C:\\Games\\V\\headview.ini is a folder: headview reads it as a file without", Change::kNone, 1},
         {"UTF-16 big-endian that this reader does not read",
@@ -496,7 +496,7 @@ TrackerFacts Sweep(double degrees, double shake = 0.0)
 
 TEST(JudgeYaws, TheSituationAtEachBoundary)
 {
-    const Settings raw = {1, 0, 0x39, 0.0f, 0}, processed = {1, 0, 0x39, 0.0f, 1};
+    const Settings raw = {1, 0, 0x39, 0.0f, 0, 0}, processed = {1, 0, 0x39, 0.0f, 1, 0};
     TrackerFacts absent = {}, denied = {}, stalled = Sweep(20), brief = Sweep(20);
     denied.region = kDenied;
     TrackerFacts zerosStalled = Poses({{0, 0}, {0, 0}}), endedEmpty = Poses({});
