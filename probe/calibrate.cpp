@@ -1,7 +1,7 @@
 #include "probe/calibrate.h"
 
 #include "probe/console.h"
-#include "probe/edit.h"
+#include "probe/report.h"
 
 #include <windows.h>
 
@@ -17,17 +17,19 @@ const char* const kLookAhead = "Look straight ahead at the screen and hold still
 struct Session {
     std::wstring iniOption;
     Facts* facts;       // with the tracker's, once it gave a [stop]
-    Findings findings;  // of the measuring and the writing
+    Findings findings;  // of the measuring
     bool refused;       // no file headview reads to write to: exit code 2
 };
 
-// The facts' findings and the session's; "Nothing was written." unless `written`.
-Findings Close(const Session& s, bool written)
+// The facts' findings and the session's; "Nothing was written." unless a value was `measured`.
+Findings Close(const Session& s, bool measured)
 {
     Findings all = JudgeAll(*s.facts);
     all.insert(all.end(), s.findings.begin(), s.findings.end());
-    if (!written) {
-        all.push_back({kNote, "Nothing was written.", "", s.refused});
+    if (!measured) {
+        Finding nothing = {kNote, "Nothing was written."};
+        nothing.refused = s.refused;
+        all.push_back(nothing);
     }
     return all;
 }
@@ -79,37 +81,29 @@ bool Measure(Session* s, const char* request, double* yaw)
     return usable && still;
 }
 
-// Writes key=value when `changed` follows the head; the findings are then
-// those of the file as it is after.
-Findings Write(Session* s, const Settings& changed, SettingKey key, const std::string& value)
+// The value measured, as the change the player asked for, when `changed` follows the head.
+Findings Measured(Session* s, const Settings& changed, SettingKey key, const std::string& value)
 {
-    const IniFacts ini = s->facts->ini;  // as it was before the write
-    const std::string line = std::string(kSettingKeys[key]) + "=" + value;
-    const Finding heading = DescribeHeading(changed, key == kOffsetKey ? value : ini.texts[kOffsetKey],
-                                            key == kMultiplierKey ? value : ini.texts[kMultiplierKey]);
+    const IniFacts& ini = s->facts->ini;
+    std::string offset = ini.texts[kOffsetKey], gain = ini.texts[kMultiplierKey];
+    if (key == kOffsetKey) {
+        offset = value;
+    } else {
+        gain = value;
+    }
+    const Finding heading = DescribeHeading(changed, offset, gain);
     if (heading.mark != kOk) {
-        const char* const further = key == kMultiplierKey ? " Turn your head further, or ask for fewer degrees." : "";
+        std::string further;
+        if (key == kMultiplierKey) {
+            further = " Turn your head further, or ask for fewer degrees.";
+        }
         s->findings.push_back({kFix, "The value measured: " + heading.says + further});
         return Close(*s, false);
     }
-    std::string error = WhyNotEditable(ini);
-    bool leftover = false;
-    if (!error.empty() || !WriteIniValue(ini.path, key, value, &leftover, &error)) {
-        s->findings.push_back({kFix,
-                               "headview-probe could not change headview.ini safely: " + error +
-                                   ". It is left as it was. To make the change by hand, change (or add) this "
-                                   "line under [Settings]:",
-                               line, true});
-        return Close(*s, false);
-    }
-    *s->facts = GatherSetUpFacts(s->iniOption);
-    s->findings.push_back(
-        {kOk, (leftover ? "Removed headview.ini.probe-new, left by a headview-probe that was stopped. " : "") +
-                  std::string("Written to ") + Path(ini.path) + ": " + line +
-                  (ini.markBeforeSection ? ", and a line end after the UTF-8 mark before its first section line, so "
-                                           "that Windows' reader sees the section."
-                                         : ".") +
-                  (changed.test == 1 ? " headview reads it at once (headviewing_test=1)." : "")});
+    Finding measured = {kOk, "Measured: " + LineOf({key, value}) + ". " + heading.says};
+    measured.change = {Edit::kSetKeys, {{key, value}}};
+    measured.asked = true;
+    s->findings.push_back(measured);
     return Close(*s, true);
 }
 
@@ -137,7 +131,7 @@ Findings RunCentre(const std::wstring& iniOption, Facts* facts)
         value.pop_back();
     }
     changed.offset = static_cast<float>(-yaw);
-    return Write(&s, changed, kOffsetKey, value);
+    return Measured(&s, changed, kOffsetKey, value);
 }
 
 Findings RunGain(const std::wstring& iniOption, double degrees, Facts* facts)
@@ -161,5 +155,5 @@ Findings RunGain(const std::wstring& iniOption, double degrees, Facts* facts)
     changed.multiplier = static_cast<int32_t>(changed.multiplier < 0 ? -magnitude : magnitude);
     char value[16];
     snprintf(value, sizeof value, "%s%X", changed.multiplier < 0 ? "-" : "", static_cast<unsigned>(magnitude));
-    return Write(&s, changed, kMultiplierKey, value);
+    return Measured(&s, changed, kMultiplierKey, value);
 }

@@ -1,5 +1,6 @@
 // --centre and --gain: a value for headview.ini measured from the player's
-// head and written; the findings of the run, and the facts they judge.
+// head, as a finding whose change the player asked for; the findings of the
+// run, and the facts they judge.
 #pragma once
 
 #include "probe/judge.h"

@@ -18,32 +18,33 @@ bool Retrying(Touch touch)
     return true;
 }
 
+// `path` as the file calls take it past 260 characters: headview reads a
+// path of 259, and the probe's files beside it have longer names.
+std::wstring Long(const std::wstring& path)
+{
+    if (path.compare(0, 4, L"\\\\?\\") == 0) {
+        return path;
+    }
+    if (path.compare(0, 2, L"\\\\") == 0) {
+        return L"\\\\?\\UNC\\" + path.substr(2);
+    }
+    return L"\\\\?\\" + path;
+}
+
 std::string SystemError(const std::string& what, const std::wstring& path, const char* hint = "")
 {
     return what + Utf8FromWide(path) + " (Windows error " + std::to_string(GetLastError()) + ")" + hint;
 }
 
-// What the plugin's reader makes of `bytes`, written to `temporary`.
-bool ReadAs(const std::wstring& temporary, const std::string& bytes, SettingTexts* texts, std::string* error)
+// Each key of the new text as `planned` says, against what the reader made of the file before.
+bool ReadsAsPlanned(const std::string& before, const IniText& after, const Planned& planned, std::string* error)
 {
-    HANDLE file =
-        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD written = 0;
-    const bool ok = file != INVALID_HANDLE_VALUE &&
-                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-                    written == bytes.size() && FlushFileBuffers(file);
-    if (file == INVALID_HANDLE_VALUE || !CloseHandle(file) || !ok) {
-        *error = SystemError("cannot write ", temporary);
+    SettingTexts was = {}, is = {};
+    Settings unused = {};
+    if (!ReadSettingsOf(before, &was, &unused) || !ReadSettingsOf(EncodeIni(after), &is, &unused)) {
+        *error = "it cannot write a file in the temporary folder to read the change back";
         return false;
     }
-    ReadSettingTexts(temporary.c_str(), texts);
-    return true;
-}
-
-// Each key of `is` as `planned` says, against `was`, what the reader made of the file before.
-bool ReadsAsPlanned(const SettingTexts& was, const SettingTexts& is, const IniText& after, const Planned& planned,
-                    std::string* error)
-{
     for (int k = 0; k < kSettingKeyCount; ++k) {
         bool present = was.present[k];
         std::string value = was.text[k];
@@ -54,25 +55,48 @@ bool ReadsAsPlanned(const SettingTexts& was, const SettingTexts& is, const IniTe
             present = FirstValue(after, kSettingKeys[k], &value);
         }
         if (is.present[k] != present || value != is.text[k]) {
-            *error = std::string("headview would not read ") + kSettingKeys[k] +
-                     (planned.sets[k] ? " as planned" : " as before");
+            *error = std::string("headview would not read ") + kSettingKeys[k] + " as planned";
             return false;
         }
     }
     return true;
 }
 
-// `temporary` put where `path` is. ReplaceFileW is given a backup name, so
-// that on any failure both files keep a name; where the original was moved
-// away all the same, the temporary takes its place, or else the original
-// goes back.
-bool PutInPlace(const std::wstring& temporary, const std::wstring& path)
+// `bytes` written to `temporary` and read back the same.
+bool WriteBeside(const std::wstring& temporary, const std::string& bytes, std::string* error)
+{
+    HANDLE file =
+        CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    bool ok = file != INVALID_HANDLE_VALUE &&
+              WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+              written == bytes.size() && FlushFileBuffers(file);
+    if (file != INVALID_HANDLE_VALUE) {
+        ok = CloseHandle(file) && ok;
+    }
+    std::string back;
+    if (!ok || !ReadBytes(temporary, &back) || back != bytes) {
+        *error = SystemError("it cannot write ", temporary);
+        return false;
+    }
+    return true;
+}
+
+// `temporary` put where `path` is, the old file kept as `backup`.
+// ReplaceFileW is given the backup name, so that on any failure both files
+// keep a name; where the original was moved away all the same, the temporary
+// takes its place, or else the original goes back.
+bool PutInPlace(const std::wstring& temporary, const std::wstring& path, const std::wstring& backup)
 {
     if (g_replaceFile == nullptr && UnderWine()) {
-        return MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+        return CopyFileW(path.c_str(), backup.c_str(), FALSE) &&
+               MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     }
-    const std::wstring backup = path + L".probe-old";
-    const ReplaceCall replace = g_replaceFile != nullptr ? g_replaceFile : ReplaceFileW;
+    DeleteFileW(backup.c_str());  // one copy: the one of the last change
+    ReplaceCall replace = ReplaceFileW;
+    if (g_replaceFile != nullptr) {
+        replace = g_replaceFile;
+    }
     bool done = replace(path.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                         nullptr) != 0;
     const DWORD error = GetLastError();
@@ -82,9 +106,6 @@ bool PutInPlace(const std::wstring& temporary, const std::wstring& path)
             MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
         }
     }
-    if (done) {
-        DeleteFileW(backup.c_str());
-    }
     SetLastError(error);
     return done;
 }
@@ -93,42 +114,37 @@ bool PutInPlace(const std::wstring& temporary, const std::wstring& path)
 // read (the player saved it meanwhile: theirs stands); its attributes kept.
 bool Replace(const std::wstring& temporary, const IniFacts& ini, std::string* error)
 {
-    const std::wstring& path = ini.path;
+    const std::wstring path = Long(ini.path);
     const DWORD attributes = GetFileAttributesW(path.c_str());
     if (ini.exists && attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        *error = Utf8FromWide(path) + " is read-only";  // Wine's rename would replace it all the same
+        *error = "it is read-only";  // Wine's rename would replace it all the same
         return false;
     }
     std::string now;
-    bool changed = false;
+    bool changed = false, gone = false, tried = false;
     const bool done = Retrying([&] {
         if (!ini.exists) {  // a file that appeared meanwhile is never replaced
             changed = Exists(path);
             return changed || MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
         }
-        if (!ReadBytes(path, &now)) {
-            return false;  // held by another program, or gone: tried again
+        gone = !tried && !Exists(path);  // once tried, a failed replacement may have moved it
+        if (gone || !ReadBytes(path, &now)) {
+            return gone;  // held by another program: tried again
         }
         changed = now != ini.bytes;
-        return changed || PutInPlace(temporary, path);
+        tried = true;
+        return changed || PutInPlace(temporary, path, Long(ini.path + L".bak"));
     });
     if (changed) {
-        *error = Utf8FromWide(path) + " changed while the probe worked on it";
-        return false;
-    }
-    if (!done && !Exists(path)) {  // neither file could be put back: both kept, named to the player
-        *error = SystemError("cannot replace ", path, ": your settings are kept as ") + Utf8FromWide(path) +
-                 ".probe-old, the changed ones as " + Utf8FromWide(temporary) + "; rename one to headview.ini";
-        return false;
-    }
-    if (!done) {
-        *error = SystemError("cannot replace ", path, ": is it open in another program?");
-        return false;
-    }
-    if (ini.exists && GetFileAttributesW(path.c_str()) != attributes) {
+        *error = "headview.ini changed while the probe worked on it";
+    } else if (gone) {
+        *error = "headview.ini was deleted or moved while the probe worked on it";
+    } else if (!done) {
+        *error = SystemError("it cannot replace ", ini.path, ": another program may hold it open");
+    } else if (ini.exists && GetFileAttributesW(path.c_str()) != attributes) {
         SetFileAttributesW(path.c_str(), attributes);
     }
-    return true;
+    return done && !changed && !gone;
 }
 
 }  // namespace
@@ -150,76 +166,41 @@ std::string WhyNotEditable(const IniFacts& ini)
     return "";
 }
 
-std::wstring LineEndOf(const IniText& text)
+bool WriteIni(const IniFacts& ini, const IniText& after, const Planned& planned, std::string* error)
 {
-    const std::wstring& units = text.units;
-    const bool crlf = units.find(L'\n') == std::wstring::npos || units.find(L"\r\n") != std::wstring::npos;
-    return crlf ? L"\r\n" : L"\n";
-}
-
-IniText WithSectionSeen(IniText text)
-{
-    const std::vector<IniLine> lines = SplitIni(text);
-    if (MarkLength(text) == 3 && !lines.empty() && lines[0].header) {
-        text.units.insert(3, LineEndOf(text));
-    }
-    return text;
-}
-
-IniText WithValue(IniText text, SettingKey key, const std::string& value)
-{
-    std::wstring& units = text.units;
-    const std::wstring lineEnd = LineEndOf(text);
-    size_t insertAt = std::wstring::npos;  // after the first section's last line that is not blank
-    for (const IniLine& line : SplitIni(text)) {
-        if (line.settings == 1 && !line.header && SameName(line.name, kSettingKeys[key])) {
-            const size_t at = line.value == std::wstring::npos ? line.end : line.value;
-            units.replace(at, line.end - at, (line.value == std::wstring::npos ? L"=" : L"") + WideFromUtf8(value));
-            return WithSectionSeen(text);
-        }
-        const bool blank = line.name.empty() && line.value == std::wstring::npos;
-        if (line.settings == 1 && !blank) {
-            insertAt = line.next;
-        }
-    }
-    const size_t at = insertAt == std::wstring::npos ? units.size() : insertAt;
-    const bool open = at == units.size() && !units.empty() && units.back() != L'\n' && units.back() != L'\r';
-    std::wstring added = WideFromUtf8(std::string(kSettingKeys[key]) + "=" + value) + lineEnd;
-    if (insertAt == std::wstring::npos) {
-        added = L"[Settings]" + lineEnd + added;
-    }
-    units.insert(at, (open ? lineEnd : L"") + added);
-    return WithSectionSeen(text);
-}
-
-bool WriteIni(const IniFacts& ini, const IniText& after, const Planned& planned, bool* leftover, std::string* error)
-{
-    const std::wstring temporary = ini.path + L".probe-new";
-    *leftover = DeleteFileW(temporary.c_str()) != 0;
-    SettingTexts was = {}, is = {};
-    const bool done = ReadAs(temporary, ini.bytes, &was, error) && ReadAs(temporary, EncodeIni(after), &is, error) &&
-                      ReadsAsPlanned(was, is, after, planned, error) && Replace(temporary, ini, error);
-    // Removed only while the file stands: else it may be the only copy of the player's settings.
-    if (Exists(ini.path) && !DeleteFileW(temporary.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) {
-        *error += (error->empty() ? "" : "; ") + SystemError("could not remove ", temporary);
-    }
+    const std::wstring temporary = Long(ini.path + L".probe-new");
+    const bool done = ReadsAsPlanned(ini.bytes, after, planned, error) &&
+                      WriteBeside(temporary, EncodeIni(after), error) && Replace(temporary, ini, error);
+    // It holds the change alone: the player's settings stand in headview.ini, or headview.ini.bak.
+    DeleteFileW(temporary.c_str());
     return done;
 }
 
-bool WriteIniValue(const std::wstring& path, SettingKey key, const std::string& value, bool* leftover,
-                   std::string* error)
+bool RenameToIni(const IniFacts& ini, const std::string& name, std::string* error)
 {
-    IniFacts ini = {};
-    ini.path = path;
-    ini.exists = true;
-    if (!Retrying([&] { return ReadBytes(path, &ini.bytes); })) {
-        *error = SystemError("cannot read ", path);
+    const std::wstring from = ini.path.substr(0, ini.path.find_last_of(L'\\') + 1) + WideFromUtf8(name);
+    if (!MoveFileExW(Long(from).c_str(), Long(ini.path).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        *error = SystemError("it cannot rename ", from);
         return false;
     }
-    const IniText text = DecodeIni(ini.bytes);
-    Planned planned = {};
-    planned.sets[key] = true;
-    planned.values[key] = value;
-    planned.reveals = WithSectionSeen(text).units != text.units;
-    return WriteIni(ini, WithValue(text, key, value), planned, leftover, error);
+    return true;
+}
+
+std::string OnDisk(const IniFacts& ini)
+{
+    std::string now;
+    if (ReadBytes(Long(ini.path), &now) && ini.exists && now == ini.bytes) {
+        return "headview.ini is as it was.";
+    }
+    if (Exists(Long(ini.path))) {
+        return "headview.ini stands as it is now, untouched by the probe.";
+    }
+    if (ini.exists && Exists(Long(ini.path + L".bak"))) {
+        return "There is no headview.ini now: headview.ini.bak is a copy of it as it was; rename that to "
+               "headview.ini.";
+    }
+    if (ini.exists) {
+        return "There is no headview.ini now.";
+    }
+    return "Nothing was written.";
 }

@@ -1,22 +1,15 @@
-// Changing headview.ini: the text of an edit, and the one way it is written:
-// every other byte and the file's attributes kept, the new text read back
-// through the plugin's own reader before it replaces the file.
+// The one way headview.ini is written: every other byte and the file's
+// attributes kept, the new text read back through the plugin's own reader
+// before it replaces the file, and the file as it was kept as headview.ini.bak.
 #pragma once
 
-#include "probe/ini_lines.h"
+#include "probe/gather.h"
 
 #include <windows.h>
 
 // Why the probe will not change this file; empty when it will. A file
 // Windows' and Wine's readers would read otherwise is left alone.
 std::string WhyNotEditable(const IniFacts& ini);
-
-// `key` set under the first [Settings] (its line added at the section's end,
-// or the section at the text's end); a UTF-8 mark right before a section
-// line gets a line end after it, so that Windows' reader sees the section.
-IniText WithValue(IniText text, SettingKey key, const std::string& value);
-IniText WithSectionSeen(IniText text);  // that line end alone
-std::wstring LineEndOf(const IniText& text);
 
 // What headview is to read after an edit: a key the edit sets as its value;
 // every other key as before, or, where the edit `reveals` keys (a section
@@ -28,14 +21,15 @@ struct Planned {
 };
 
 // `after` over the file `ini` describes, which must still hold `ini.bytes`
-// (or still be missing): through headview.ini.probe-new beside it (one left
-// by a stopped probe removed first: `leftover`), read back as planned, then
-// replaced in one step; each touch retried for 2 s. On failure the file is
-// left as it was.
-bool WriteIni(const IniFacts& ini, const IniText& after, const Planned& planned, bool* leftover, std::string* error);
-// One value set in the file at `path`, as it is now.
-bool WriteIniValue(const std::wstring& path, SettingKey key, const std::string& value, bool* leftover,
-                   std::string* error);
+// (or still be missing): written beside it as headview.ini.probe-new, read
+// back, then put in its place in one step, the old file kept as
+// headview.ini.bak; each touch retried for 2 s. On failure the file is left
+// as it was and no file of the probe's is left beside it.
+bool WriteIni(const IniFacts& ini, const IniText& after, const Planned& planned, std::string* error);
+// `name`, beside headview.ini where there is none, renamed to it.
+bool RenameToIni(const IniFacts& ini, const std::string& name, std::string* error);
+// After a failure: what stands on disk now, for the player.
+std::string OnDisk(const IniFacts& ini);
 
 // How the temporary file replaces headview.ini on Windows: ReplaceFileW,
 // unless a test hands in a stand-in that fails as Windows can. Under Wine,

@@ -1,14 +1,12 @@
-// The game folder and headview.ini, gathered once. What the plugin will read
-// comes from the platform's own profile reader, through the plugin's own
-// code; the file's bytes only explain a key that reader did not return.
-#include "probe/ini_lines.h"
+#include "probe/gather.h"
+
 #include "settings/utf8.h"
 
 #include <windows.h>
 
 #include <ctype.h>
-#include <wctype.h>
 #include <string.h>
+#include <wctype.h>
 
 #include <algorithm>
 #include <numeric>
@@ -55,11 +53,26 @@ size_t Distance(const std::wstring& a, const char* b)
     return row.back();
 }
 
-// "a second [Settings]", "a third", up to "a tenth", then "a later".
-std::string Ordinal(int settings, const std::string& header)
+// The key `line` names, exactly or nearly: the nearest of those the reader
+// missed, within three letters; -1 for none. One key a line, however near
+// it is to others.
+int KeyNamed(const IniLine& line, const IniFacts& ini, bool* exactly)
 {
-    const char* const names[] = {"second", "third", "fourth", "fifth", "sixth", "seventh", "eighth", "ninth", "tenth"};
-    return std::string("a ") + (settings <= 10 ? names[settings - 2] : "later") + " " + header;
+    size_t nearest = 4;
+    int key = -1;
+    for (int k = 0; k < kSettingKeyCount; ++k) {
+        if (SameName(line.name, kSettingKeys[k])) {
+            *exactly = true;
+            return k;
+        }
+        const size_t distance = Distance(line.name, kSettingKeys[k]);
+        if (!ini.present[k] && distance < nearest) {
+            nearest = distance;
+            key = k;
+        }
+    }
+    *exactly = false;
+    return key;
 }
 
 void Explain(const IniText& text, IniFacts* ini)
@@ -67,7 +80,6 @@ void Explain(const IniText& text, IniFacts* ini)
     ini->encoding = text.encoding;
     ini->noSection = true;
     ini->empty = true;
-    std::string header;
     bool seen[kSettingKeyCount] = {};  // a line of the key under the first [Settings], the one the reader takes
     const std::vector<IniLine> lines = SplitIni(text);
     for (size_t at = 0; at < lines.size(); ++at) {
@@ -77,31 +89,41 @@ void Explain(const IniText& text, IniFacts* ini)
         if (line.header && line.settings > 0) {
             ini->noSection = false;
             ini->sections = line.settings;
-            if (line.odd && ini->oddHeader.empty()) {
-                ini->oddHeader = shown;
-            }
+        }
+        if (line.header && line.odd && ini->oddHeader.empty()) {
+            ini->oddHeader = shown;
         }
         ini->markBeforeSection |= line.header && MarkLength(text) == 3 && line.start == 3;
-        if (line.header) {
-            header = shown;
+        bool exactly = false;
+        const int key = line.header || line.comment ? -1 : KeyNamed(line, *ini, &exactly);
+        if (key < 0) {
+            continue;
         }
-        for (int key = 0; key < kSettingKeyCount && !line.header; ++key) {
-            const bool named = SameName(line.name, kSettingKeys[key]);
-            // Not read: outside the first [Settings] (another section's own keys aside, when the key is
-            // read), or after the key's first line there.
-            const bool elsewhere = line.settings == 0 || line.settings > 1 || (line.settings < 0 && !ini->present[key]);
-            if (named && (elsewhere || (line.settings == 1 && seen[key])) && ini->misplaced[key].empty()) {
-                ini->misplaced[key] = shown;
-                ini->misplacedLine[key] = static_cast<int>(at);
-                ini->under[key] = line.settings > 1 ? Ordinal(line.settings, header) : header;
-            } else if (!named && !ini->present[key] && line.settings == 1 &&
-                       Distance(line.name, kSettingKeys[key]) <= 3) {
-                ini->nearMiss[key] = shown;
-                ini->nearMissLine[key] = static_cast<int>(at);
-            }
-            seen[key] = seen[key] || (named && line.settings == 1);
+        ini->keyAbove = ini->keyAbove || (exactly && line.settings == 0);
+        // Not read: outside the first [Settings] (another section's own keys aside, when the key is
+        // read), or after the key's first line there.
+        const bool elsewhere = line.settings == 0 || line.settings > 1 || (line.settings < 0 && !ini->present[key]);
+        if (exactly && (elsewhere || (line.settings == 1 && seen[key])) && ini->misplaced[key].empty()) {
+            ini->misplaced[key] = shown;
+            ini->misplacedLine[key] = static_cast<int>(at);
+            ini->place[key] = PlaceOf(text, lines, at);
+        } else if (!exactly && line.settings == 1 && ini->nearMiss[key].empty()) {
+            ini->nearMiss[key] = shown;
+            ini->nearMissLine[key] = static_cast<int>(at);
         }
+        seen[key] = seen[key] || (exactly && line.settings == 1);
     }
+}
+
+// What the reader and the lines make of `bytes`, into `ini`.
+void ReadText(const std::string& bytes, const SettingTexts& texts, IniFacts* ini)
+{
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        ini->present[key] = texts.present[key];
+        ini->texts[key] = texts.text[key];
+    }
+    ini->bytes = bytes;
+    Explain(DecodeIni(bytes), ini);
 }
 
 }  // namespace
@@ -121,11 +143,13 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
     FolderFacts f = {};
     wchar_t own[MAX_PATH * 4];
     f.own = FolderOf(std::wstring(own, GetModuleFileNameW(nullptr, own, MAX_PATH * 4)));
-    f.startedIn = iniOption.empty() ? FullPath(L".\\") : FolderNamed(iniOption);
     f.fromIni = !iniOption.empty();
-    for (const std::wstring& folder : {f.startedIn, iniOption.empty() ? f.own : f.startedIn}) {
+    f.startedIn = f.fromIni ? FolderNamed(iniOption) : FullPath(L".\\");
+    for (const std::wstring& folder : {f.startedIn, f.fromIni ? f.startedIn : f.own}) {
         const bool game = Exists(folder + L"ScriptHookV.dll") || Exists(folder + L"headview.asi");
-        f.judged = f.judged.empty() && game ? folder : f.judged;
+        if (f.judged.empty() && game) {
+            f.judged = folder;
+        }
     }
     f.plugin = Exists(f.judged + L"headview.asi");
     f.scriptHook = Exists(f.judged + L"ScriptHookV.dll");
@@ -135,6 +159,7 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
         f.gameAbove = above;
     }
     f.leftover = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-new");
+    f.probeOld = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-old");
     f.wine = UnderWine();
     return f;
 }
@@ -145,15 +170,25 @@ IniFacts GatherIniFacts(const std::wstring& path)
     ini.path = path;
     ini.tooLong = path.size() >= kSettingsPathSize;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    const DWORD attributes = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) ? data.dwFileAttributes
-                                                                                              : INVALID_FILE_ATTRIBUTES;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+    if (GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        attributes = data.dwFileAttributes;
+    }
     ini.written = (int64_t{data.ftLastWriteTime.dwHighDateTime} << 32 | data.ftLastWriteTime.dwLowDateTime) / 10000;
     ini.exists = attributes != INVALID_FILE_ATTRIBUTES;
     ini.isFolder = ini.exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     ini.readOnly = ini.exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0;
-    for (const wchar_t* name : {L"headview.ini.txt", L"headview.txt", L"headview.ini.ini"}) {
-        const bool there = !ini.exists && ini.nearMissFile.empty() && Exists(FolderOf(path) + name);
-        ini.nearMissFile = there ? Utf8FromWide(name) : ini.nearMissFile;
+    // Where there is none, a copy the probe kept comes before a file named nearly so.
+    const wchar_t* const copies[] = {L"headview.ini.probe-old", L"headview.ini.bak"};
+    const wchar_t* const nearly[] = {L"headview.ini.txt", L"headview.txt", L"headview.ini.ini"};
+    std::vector<const wchar_t*> names(std::begin(nearly), std::end(nearly));
+    if (!ini.exists) {
+        names.insert(names.begin(), std::begin(copies), std::end(copies));
+    }
+    for (const wchar_t* name : names) {
+        if (ini.nearMissFile.empty() && Exists(FolderOf(path) + name)) {
+            ini.nearMissFile = Utf8FromWide(name);
+        }
     }
     if (!ini.exists) {
         return ini;
@@ -161,14 +196,50 @@ IniFacts GatherIniFacts(const std::wstring& path)
     SettingTexts texts = {};
     ReadSettingTexts(path.c_str(), &texts);
     ReadAllSettings(path.c_str(), &ini.settings);  // a folder reads as a file of fallbacks, as in the plugin
-    for (int key = 0; key < kSettingKeyCount; ++key) {
-        ini.present[key] = texts.present[key];
-        ini.texts[key] = texts.text[key];
-    }
-    if (!ini.isFolder && ReadBytes(path, &ini.bytes)) {
-        Explain(DecodeIni(ini.bytes), &ini);
+    std::string bytes;
+    if (!ini.isFolder && ReadBytes(path, &bytes)) {
+        ReadText(bytes, texts, &ini);
+    } else {
+        ReadText("", texts, &ini);
+        ini.empty = ini.noSection = false;  // nothing read from the lines: nothing to explain
     }
     return ini;
+}
+
+bool ReadSettingsOf(const std::string& bytes, SettingTexts* texts, Settings* settings)
+{
+    wchar_t folder[MAX_PATH + 1], name[MAX_PATH + 1];
+    if (GetTempPathW(MAX_PATH + 1, folder) == 0 || GetTempFileNameW(folder, L"hvp", 0, name) == 0) {
+        return false;
+    }
+    HANDLE file = CreateFileW(name, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY, nullptr);
+    DWORD written = 0;
+    const bool ok = file != INVALID_HANDLE_VALUE &&
+                    WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+                    written == bytes.size();
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+    }
+    if (ok) {
+        ReadSettingTexts(name, texts);
+        ReadAllSettings(name, settings);
+    }
+    DeleteFileW(name);
+    return ok;
+}
+
+IniFacts IniFactsOfText(const IniFacts& ini, const std::string& bytes)
+{
+    IniFacts planned = {};
+    planned.path = ini.path;
+    planned.tooLong = ini.tooLong;
+    planned.readOnly = ini.readOnly;
+    planned.written = ini.written;
+    planned.exists = true;
+    SettingTexts texts = {};
+    ReadSettingsOf(bytes, &texts, &planned.settings);
+    ReadText(bytes, texts, &planned);
+    return planned;
 }
 
 Facts GatherSetUpFacts(const std::wstring& iniOption)

@@ -3,7 +3,6 @@
 #include "settings/utf8.h"
 
 #include <stdio.h>
-#include <string.h>
 
 #include <algorithm>
 
@@ -21,17 +20,42 @@ IniLine LineAt(const std::wstring& units, size_t start, int settings)
     IniLine line = {};
     line.start = start;
     line.end = std::min(units.find_first_of(L"\r\n", start), units.size());
-    line.next = line.end + (units.compare(line.end, 2, L"\r\n") == 0 ? 2 : line.end < units.size() ? 1 : 0);
+    line.next = line.end;
+    if (units.compare(line.end, 2, L"\r\n") == 0) {
+        line.next += 2;
+    } else if (line.end < units.size()) {
+        line.next += 1;
+    }
     line.settings = settings;
+    line.value = std::wstring::npos;
     const std::wstring content = Trimmed(units.substr(start, line.end - start));
+    line.comment = !content.empty() && (content[0] == L';' || content[0] == L'#');
     const size_t close = content.find(L']');
     line.header = !content.empty() && content[0] == L'[' && close != std::wstring::npos;
-    line.odd = line.header && close + 1 < content.size();
-    const size_t equals = line.header ? line.end : std::min(units.find(L'=', start), line.end);
-    line.value =
-        equals < line.end ? std::min(units.find_first_not_of(L" \t", equals + 1), line.end) : std::wstring::npos;
-    line.name = Trimmed(line.header ? content.substr(1, close - 1) : units.substr(start, equals - start));
+    if (line.header) {
+        line.odd = content.find(L']', close + 1) != std::wstring::npos;
+        line.name = Trimmed(content.substr(1, close - 1));
+        return line;
+    }
+    if (line.comment) {
+        return line;
+    }
+    const size_t equals = std::min(units.find(L'=', start), line.end);
+    if (equals < line.end) {
+        line.value = std::min(units.find_first_not_of(L" \t", equals + 1), line.end);
+    }
+    line.name = Trimmed(units.substr(start, equals - start));
     return line;
+}
+
+// "a second [Settings]", "a third", up to "a tenth", then "a later".
+std::string Ordinal(int settings, const std::string& header)
+{
+    const char* const names[] = {"second", "third", "fourth", "fifth", "sixth", "seventh", "eighth", "ninth", "tenth"};
+    if (settings > 10) {
+        return "a later " + header;
+    }
+    return std::string("a ") + names[settings - 2] + " " + header;
 }
 
 }  // namespace
@@ -40,26 +64,37 @@ bool ReadBytes(const std::wstring& path, std::string* bytes)
 {
     bytes->clear();
     FILE* file = _wfopen(path.c_str(), L"rb");
+    if (file == nullptr) {
+        return false;
+    }
     char buffer[4096];
-    for (size_t got = 0; file != nullptr && (got = fread(buffer, 1, sizeof buffer, file)) > 0;) {
+    for (size_t got = 0; (got = fread(buffer, 1, sizeof buffer, file)) > 0;) {
         bytes->append(buffer, got);
     }
-    const bool read = file != nullptr && ferror(file) == 0;
-    if (file != nullptr) {
-        fclose(file);
-    }
+    const bool read = ferror(file) == 0;
+    fclose(file);
     return read;
 }
 
 IniText DecodeIni(const std::string& bytes)
 {
-    const bool little = bytes.compare(0, 2, "\xFF\xFE") == 0, big = bytes.compare(0, 2, "\xFE\xFF") == 0;
-    IniText text = {little ? kUtf16Le : big ? kUtf16Be : kEightBit, L"", ""};
-    const size_t unit = little || big ? 2 : 1;
+    IniText text = {kEightBit, L"", ""};
+    if (bytes.compare(0, 2, "\xFF\xFE") == 0) {
+        text.encoding = kUtf16Le;
+    } else if (bytes.compare(0, 2, "\xFE\xFF") == 0) {
+        text.encoding = kUtf16Be;
+    }
+    const size_t unit = text.encoding == kEightBit ? 1 : 2;
     for (size_t at = 0; at + unit <= bytes.size(); at += unit) {
-        const unsigned first = static_cast<unsigned char>(bytes[at]),
-                       second = static_cast<unsigned char>(bytes[at + unit - 1]);
-        text.units += static_cast<wchar_t>(unit == 1 ? first : little ? second << 8 | first : first << 8 | second);
+        const unsigned first = static_cast<unsigned char>(bytes[at]);
+        const unsigned second = static_cast<unsigned char>(bytes[at + unit - 1]);
+        unsigned value = first;
+        if (text.encoding == kUtf16Le) {
+            value = second << 8 | first;
+        } else if (text.encoding == kUtf16Be) {
+            value = first << 8 | second;
+        }
+        text.units += static_cast<wchar_t>(value);
     }
     text.tail = bytes.substr(bytes.size() - bytes.size() % unit);
     return text;
@@ -70,17 +105,23 @@ std::string EncodeIni(const IniText& text)
     std::string bytes;
     for (const wchar_t unit : text.units) {
         const char low = static_cast<char>(unit & 0xFF), high = static_cast<char>(unit >> 8);
-        bytes += text.encoding == kEightBit  ? std::string{low}
-                 : text.encoding == kUtf16Le ? std::string{low, high}
-                                             : std::string{high, low};
+        if (text.encoding == kEightBit) {
+            bytes += low;
+        } else if (text.encoding == kUtf16Le) {
+            bytes += {low, high};
+        } else {
+            bytes += {high, low};
+        }
     }
     return bytes + text.tail;
 }
 
 size_t MarkLength(const IniText& text)
 {
-    return text.encoding == kEightBit ? (text.units.compare(0, 3, L"\xEF\xBB\xBF") == 0 ? 3 : 0)
-                                      : (text.units.compare(0, 1, L"\xFEFF") == 0 ? 1 : 0);
+    if (text.encoding == kEightBit) {
+        return text.units.compare(0, 3, L"\xEF\xBB\xBF") == 0 ? 3 : 0;
+    }
+    return text.units.compare(0, 1, L"\xFEFF") == 0 ? 1 : 0;
 }
 
 std::vector<IniLine> SplitIni(const IniText& text)
@@ -90,7 +131,8 @@ std::vector<IniLine> SplitIni(const IniText& text)
     for (size_t at = MarkLength(text); at < text.units.size(); at = lines.back().next) {
         lines.push_back(LineAt(text.units, at, settings));
         if (lines.back().header) {
-            settings = lines.back().settings = SameName(lines.back().name, "Settings") ? ++seen : -1;
+            settings = SameName(lines.back().name, "Settings") ? ++seen : -1;
+            lines.back().settings = settings;
         }
     }
     return lines;
@@ -101,23 +143,137 @@ bool SameName(const std::wstring& name, const char* key)
     return _wcsicmp(name.c_str(), WideFromUtf8(key).c_str()) == 0;
 }
 
+std::string Shown(const IniText& text, const std::wstring& units)
+{
+    if (text.encoding != kEightBit) {
+        return Utf8FromWide(units);
+    }
+    const std::string bytes(units.begin(), units.end());
+    if (MarkLength(text) == 3) {
+        return Utf8FromWide(WideFromUtf8(bytes));  // a broken sequence shown as U+FFFD
+    }
+    const int size = static_cast<int>(bytes.size());
+    std::wstring wide(static_cast<size_t>(MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, nullptr, 0)), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), size, &wide[0], static_cast<int>(wide.size()));
+    return Utf8FromWide(wide);
+}
+
 std::string TextOf(const IniText& text, const IniLine& line)
 {
-    const std::wstring units = text.units.substr(line.start, line.end - line.start);
-    return text.encoding == kEightBit ? std::string(units.begin(), units.end()) : Utf8FromWide(units);
+    return Shown(text, text.units.substr(line.start, line.end - line.start));
+}
+
+std::string PlaceOf(const IniText& text, const std::vector<IniLine>& lines, size_t at)
+{
+    size_t header = at;
+    while (header > 0 && !lines[header].header) {
+        --header;
+    }
+    if (!lines[header].header || lines[at].settings == 0) {
+        return "above every section";
+    }
+    const std::string shown = TextOf(text, lines[header]);
+    if (lines[at].settings > 1) {
+        return "under " + Ordinal(lines[at].settings, shown);
+    }
+    return "under " + shown;
 }
 
 bool FirstValue(const IniText& text, const char* key, std::string* value)
 {
+    value->clear();
     for (const IniLine& line : SplitIni(text)) {
         if (line.settings == 1 && !line.header && SameName(line.name, key)) {
-            const size_t from = line.value == std::wstring::npos ? line.end : line.value;
-            const std::wstring units =
-                Trimmed(text.units.substr(from, line.end - from)).substr(0, kSettingReadSize - 1);
-            *value = text.encoding == kEightBit ? std::string(units.begin(), units.end()) : Utf8FromWide(units);
+            const size_t from = std::min(line.value, line.end);
+            *value = Shown(text, Trimmed(text.units.substr(from, line.end - from)).substr(0, kSettingReadSize - 1));
             return true;
         }
     }
-    value->clear();
     return false;
+}
+
+std::wstring LineEndOf(const IniText& text)
+{
+    const std::wstring& units = text.units;
+    if (units.find(L'\n') == std::wstring::npos || units.find(L"\r\n") != std::wstring::npos) {
+        return L"\r\n";
+    }
+    return L"\n";
+}
+
+std::wstring CommentOf(const IniText& text, const IniLine& line)
+{
+    if (line.value == std::wstring::npos) {
+        return L"";
+    }
+    const size_t mark = text.units.find_first_of(L";#", line.value);
+    if (mark >= line.end) {
+        return L"";
+    }
+    return Trimmed(text.units.substr(mark, line.end - mark));
+}
+
+size_t CommentsAbove(const std::vector<IniLine>& lines, size_t at)
+{
+    while (at > 0 && lines[at - 1].comment) {
+        --at;
+    }
+    return at;
+}
+
+IniText WithLinesAdded(IniText text, const std::wstring& lines)
+{
+    std::wstring& units = text.units;
+    const std::wstring lineEnd = LineEndOf(text);
+    size_t at = std::wstring::npos;  // after the first section's last line that is not blank
+    for (const IniLine& line : SplitIni(text)) {
+        const bool blank = !line.header && !line.comment && line.name.empty() && line.value == std::wstring::npos;
+        if (line.settings == 1 && !blank) {
+            at = line.next;
+        }
+    }
+    std::wstring added = lines;
+    if (at == std::wstring::npos) {
+        at = units.size();
+        added = L"[Settings]" + lineEnd + lines;
+    }
+    if (at == units.size() && !units.empty() && units.back() != L'\n' && units.back() != L'\r') {
+        added = lineEnd + added;
+    }
+    units.insert(at, added);
+    return text;
+}
+
+IniText WithValue(IniText text, SettingKey key, const std::string& value)
+{
+    for (const IniLine& line : SplitIni(text)) {
+        if (line.settings != 1 || line.header || !SameName(line.name, kSettingKeys[key])) {
+            continue;
+        }
+        const std::wstring comment = CommentOf(text, line);
+        if (line.value == std::wstring::npos) {
+            text.units.replace(line.end, 0, L"=" + WideFromUtf8(value));
+        } else {
+            text.units.replace(line.value, line.end - line.value, WideFromUtf8(value));
+        }
+        if (!comment.empty()) {
+            text.units.insert(line.start, comment + LineEndOf(text));
+        }
+        return text;
+    }
+    return WithLinesAdded(text, WideFromUtf8(std::string(kSettingKeys[key]) + "=" + value) + LineEndOf(text));
+}
+
+bool SectionHidden(const IniText& text)
+{
+    const std::vector<IniLine> lines = SplitIni(text);
+    return MarkLength(text) == 3 && !lines.empty() && lines[0].header;
+}
+
+IniText WithSectionSeen(IniText text)
+{
+    if (SectionHidden(text)) {
+        text.units.insert(3, LineEndOf(text));
+    }
+    return text;
 }

@@ -1,5 +1,6 @@
 #include "probe/judge.h"
 
+#include "probe/report.h"
 #include "settings/heading.h"
 #include "settings/utf8.h"
 
@@ -18,7 +19,8 @@ constexpr double kMovedRadians = 1.0 / kDegreesPerRadian;
 
 const char* const kFallbacks[kSettingKeyCount] = {"1", "1", "23 (thirty-five)", "0.0", "0", "0"};
 const char* const kSuggested[kSettingKeyCount] = {"1", "0", "39", "0.0", "1", "1"};
-const char* const kToProcessed = "headviewing_source=1\nheadviewing_offset=0.0";
+const std::vector<KeyValue> kToProcessed = {
+    {kSourceKey, "1"}, {kOffsetKey, "0.0", "with the processed yaw, your tracker's centre key centres the view"}};
 const std::string kByHand = " headview-probe leaves such a file to you.";
 const char* const kRunThere =
     " Put headview-probe.exe in the game's folder, the one with the game's .exe and ScriptHookV.dll, and run it "
@@ -39,18 +41,41 @@ std::string Fill(std::string text, std::initializer_list<std::string> parts)
     return text;
 }
 
-Finding Say(Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
-            const std::string& lines = "", Change change = Change::kNone, int line = -1)
+Finding Say(Mark mark, const std::string& text, std::initializer_list<std::string> parts = {}, Change change = {})
 {
-    return {mark, Fill(text, parts), lines, false, change, line};
+    Finding finding = {mark, Fill(text, parts)};
+    finding.change = change;
+    return finding;
 }
 
 void Add(Findings* out, bool when, Mark mark, const std::string& text, std::initializer_list<std::string> parts = {},
-         const std::string& lines = "", Change change = Change::kNone, int line = -1)
+         Change change = {})
 {
     if (when) {
-        out->push_back(Say(mark, text, parts, lines, change, line));
+        out->push_back(Say(mark, text, parts, change));
     }
+}
+
+Change Sets(const std::vector<KeyValue>& sets)
+{
+    return {Edit::kSetKeys, sets};
+}
+
+// Lines the player may put in; the probe does not.
+Change Shows(const std::vector<KeyValue>& sets)
+{
+    return {Edit::kNone, sets};
+}
+
+Change OnLine(Edit edit, const KeyValue& set, int line)
+{
+    return {edit, {set}, line};
+}
+
+// A change of the file as a whole, or of its lines, with no key of its own.
+Change Does(Edit edit, const std::string& file = "")
+{
+    return {edit, {}, -1, file};
 }
 
 // A heading as players see it: the camera's headings grow to the left.
@@ -60,57 +85,76 @@ std::string Side(double degrees)
     if (size == "0.0 degrees") {
         return size;
     }
-    return size + (degrees > 0 ? " to the left" : " to the right");
-}
-
-// `text` kept on one line of the report: a command to copy whole.
-std::string Unbroken(std::string text)
-{
-    std::replace(text.begin(), text.end(), ' ', kKeptBlank);
-    return text;
-}
-
-std::string Line(int key, const std::string& value)
-{
-    return std::string(kSettingKeys[key]) + "=" + value;
+    if (degrees > 0) {
+        return size + " to the left";
+    }
+    return size + " to the right";
 }
 
 bool Converts(int key, const std::string& text)
 {
     int32_t whole = 0;
     float offset = 0.0f;
-    return key == kOffsetKey ? ConvertFloatSettingText(text.c_str(), text.size(), &offset)
-                             : ConvertHexSettingText(text.c_str(), text.size(), &whole);
+    if (key == kOffsetKey) {
+        return ConvertFloatSettingText(text.c_str(), text.size(), &offset);
+    }
+    return ConvertHexSettingText(text.c_str(), text.size(), &whole);
 }
 
-// The line as the player likely meant it: the value cut at a blank or a
-// comment, a decimal comma made a point, a camera meant off kept off; else
-// the value to suggest.
-std::string Corrected(int key, std::string value, int32_t source)
+// The value as the player likely meant it: cut at a blank or a comment, a
+// decimal comma made a point, a camera meant off kept off; else the value to
+// suggest. Beside the processed yaw the offset is 0.0, and what the player's
+// would do is said.
+KeyValue Corrected(const Settings& s, int key, const std::string& text)
 {
-    if (key == kOffsetKey && source == 1) {
-        return Line(key, "0.0");  // the tracker's centre key centres the processed yaw
+    const SettingKey k = static_cast<SettingKey>(key);
+    std::string value = text.substr(0, text.find_first_of(" \t;#"));
+    std::string fault;
+    if (value.size() < text.size()) {
+        fault = "what follows the number";
     }
-    value = value.substr(0, value.find_first_of(" \t;#"));
-    if (key == kOffsetKey) {
+    if (key == kOffsetKey && value.find(',') != std::string::npos) {
         std::replace(value.begin(), value.end(), ',', '.');
+        fault = "the comma";
     }
     for (const char* off : {"off", "no", "false"}) {
         if (key == kEnabledKey && _stricmp(value.c_str(), off) == 0) {
             value = "0";
         }
     }
-    return Line(key, !value.empty() && Converts(key, value) ? value : kSuggested[key]);
+    if (value.empty() || !Converts(key, value)) {
+        return {k, kSuggested[key]};
+    }
+    float offset = 0.0f;
+    if (key != kOffsetKey || s.source != 1) {
+        return {k, value};
+    }
+    ConvertFloatSettingText(value.c_str(), value.size(), &offset);
+    if (offset == 0.0f) {
+        return {k, "0.0"};
+    }
+    std::string why = value + " would turn the view " + Side(offset * static_cast<float>(s.multiplier)) + " of centre";
+    if (!fault.empty()) {
+        why = text + ": " + fault + "; " + why;
+    }
+    return {k, "0.0", why};
 }
 
 // The value of a line "name=value" without the blanks before it, or empty.
 std::string ValueOf(const std::string& line)
 {
-    const size_t value = line.find_first_not_of(" \t", line.find('=') + 1);
-    return line.find('=') == std::string::npos || value == std::string::npos ? "" : line.substr(value);
+    const size_t equals = line.find('=');
+    if (equals == std::string::npos) {
+        return "";
+    }
+    const size_t value = line.find_first_not_of(" \t", equals + 1);
+    if (value == std::string::npos) {
+        return "";
+    }
+    return line.substr(value);
 }
 
-// Why the reader returned no key at all, where the bytes tell, with the
+// Why the reader returned no key at all, where the lines tell, with the
 // cure; its `says` is empty where they do not tell.
 Finding WhyNoKeys(const IniFacts& ini)
 {
@@ -118,36 +162,34 @@ Finding WhyNoKeys(const IniFacts& ini)
         " So headview reads none of its keys and takes headviewing=1, headviewing_test=1, headviewing_multiplier=23 "
         "(thirty-five) and headviewing_offset=0.0.";
     const std::string resave = " In Notepad: File, Save as, Encoding \"ANSI\" (or \"UTF-16 LE\"), then Save.";
-    bool keysAbove = false;
-    std::string all = "[Settings]";
+    std::vector<KeyValue> all;
     for (int key = 0; key < kSettingKeyCount; ++key) {
-        keysAbove = keysAbove || (!ini.misplaced[key].empty() && ini.under[key].empty());
-        all += "\n" + Line(key, kSuggested[key]);
-    }
-    if (ini.empty) {
-        return Say(kFix, "headview.ini is empty." + takes + " Copy it again from the headview zip.", {}, "",
-                   Change::kShippedFile);
-    }
-    if (ini.noSection && keysAbove) {
-        return Say(kFix, "headview.ini has no [Settings] line." + takes + " Put this line above its first key:", {},
-                   "[Settings]", Change::kAddSection);
-    }
-    if (ini.noSection) {
-        return Say(kFix,
-                   "headview.ini has no [Settings] line." + takes +
-                       " Copy it again from the headview zip, or put these lines in it:",
-                   {}, all, Change::kSetLines);
+        all.push_back({static_cast<SettingKey>(key), kSuggested[key]});
     }
     if (ini.encoding == kUtf16Be) {
         return Say(kFix, "headview.ini is saved as UTF-16 big-endian, which Windows' reader does not read." + takes +
                              resave + kByHand);
+    }
+    if (ini.empty) {
+        return Say(kFix, "headview.ini is empty." + takes + " Copy it again from the headview zip.", {},
+                   Does(Edit::kShippedFile));
+    }
+    if (ini.noSection && ini.keyAbove) {
+        return Say(kFix, "headview.ini has no [Settings] line." + takes + " Put a line [Settings] above its first key.",
+                   {}, Does(Edit::kAddSection));
+    }
+    if (ini.noSection) {
+        return Say(kFix,
+                   "headview.ini has no [Settings] line." + takes +
+                       " Copy it again from the headview zip, or put a line [Settings] in it and these lines under it:",
+                   {}, Sets(all));
     }
     if (ini.markBeforeSection) {
         return Say(kFix,
                    "headview.ini starts with a UTF-8 mark right before [Settings], and Windows' reader does not see "
                    "the section there." +
                        takes + resave,
-                   {}, "", Change::kBreakMark);
+                   {}, Does(Edit::kBreakMark));
     }
     if (!ini.oddHeader.empty()) {
         return Say(kFix,
@@ -160,32 +202,34 @@ Finding WhyNoKeys(const IniFacts& ini)
 
 void JudgeKey(const IniFacts& ini, int key, Findings* out)
 {
+    const SettingKey k = static_cast<SettingKey>(key);
     std::string uses = std::string("headview uses ") + kFallbacks[key];
-    if (key != kSourceKey && key != kStatusKey) {
+    if (key < kSourceKey) {
         uses += " and logs an error line at each reading";
     }
-    const std::string &text = ini.present[key] ? ini.texts[key] : ini.nearMiss[key], &misplaced = ini.misplaced[key];
-    const std::string where = ini.under[key].empty() ? "above every section" : "under " + ini.under[key];
+    const std::string &misplaced = ini.misplaced[key], &nearMiss = ini.nearMiss[key], &text = ini.texts[key];
     const bool present = ini.present[key], elsewhere = !misplaced.empty();
-    const std::string section = ini.sections > 1 ? "the first [Settings]" : "[Settings]";
+    std::string section = "[Settings]";
+    if (ini.sections > 1) {
+        section = "the first [Settings]";
+    }
+    const std::string line = LineOf({k, text}), moved = LineOf({k, ValueOf(misplaced)});
     Add(out, elsewhere && present, kFix,
         "The line @ (@) is not read: headview takes @ from @. To keep @, delete @. To use @, change @ to @ and "
         "delete @. headview-probe leaves that choice to you.",
-        {misplaced, where, Line(key, text), section, Line(key, text), misplaced, Line(key, ValueOf(misplaced)),
-         Line(key, text), Line(key, ValueOf(misplaced)), misplaced});
+        {misplaced, ini.place[key], line, section, line, misplaced, moved, line, moved, misplaced});
     Add(out, elsewhere && !present, kFix,
         "The line @ stands @, where headview does not read it, so @. Move it under " + section + ":",
-        {misplaced, where, uses}, Corrected(key, ValueOf(misplaced), ini.settings.source), Change::kMoveLine,
-        ini.misplacedLine[key]);
-    Add(out, present && !Converts(key, text), kFix,
-        "headview cannot read @, so @. Write it as:", {Line(key, text), uses},
-        Corrected(key, text, ini.settings.source), Change::kSetLines);
-    Add(out, !present && !elsewhere && !text.empty(), kFix,
-        "The line @ looks like @ misspelt, so @. Write it as:", {text, kSettingKeys[key], uses},
-        Corrected(key, ValueOf(text), ini.settings.source), Change::kMoveLine, ini.nearMissLine[key]);
-    Add(out, !present && !elsewhere && text.empty() && key < kSourceKey, kFix,  // the later keys: read as always
+        {misplaced, ini.place[key], uses},
+        OnLine(Edit::kMoveLine, Corrected(ini.settings, key, ValueOf(misplaced)), ini.misplacedLine[key]));
+    Add(out, present && !Converts(key, text), kFix, "headview cannot read @, so @. Write it as:", {line, uses},
+        Sets({Corrected(ini.settings, key, text)}));
+    Add(out, !present && !elsewhere && !nearMiss.empty(), kFix, "The line @ looks like @ misspelt, so @. Write it as:",
+        {nearMiss, kSettingKeys[key], uses},
+        OnLine(Edit::kRenameKey, Corrected(ini.settings, key, ValueOf(nearMiss)), ini.nearMissLine[key]));
+    Add(out, !present && !elsewhere && nearMiss.empty() && key < kSourceKey, kFix,  // the later keys: read as always
         "headview.ini has no @ under " + section + ", so @. Add this line there:", {kSettingKeys[key], uses},
-        Line(key, kSuggested[key]), Change::kSetLines);
+        Sets({{k, kSuggested[key]}}));
 }
 
 float HeadingAt(const Settings& settings, double yaw, double rawYaw)
@@ -197,26 +241,32 @@ float HeadingAt(const Settings& settings, double yaw, double rawYaw)
 }
 
 // What the log's last run says, by LogSetup.
-const Finding kLogFindings[] = {
+const struct {
+    Mark mark;
+    const char* says;
+    bool pending;
+} kLogFindings[] = {
     {kNote,
-     "There is no headview.log: headview has not run in this folder yet, or the log was deleted. Start the game once, "
-     "then run headview-probe again; if there is still none, the ASI loader (dinput8.dll) did not load headview.asi, "
-     "or the folder cannot be written to."},
-    {kFix,
-     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script. After a game "
-     "update ScriptHookV must be updated too; then start the game again."},
-    {kFix, "headview.log shows that headview's script ran no frame: start the game again and load a game."},
+     "There is no headview.log: headview has not run in this folder yet, or the log was deleted. If there is none "
+     "after the game ran, the ASI loader (dinput8.dll) did not load headview.asi, or the folder cannot be written to.",
+     true},
+    {kStop,
+     "headview.log is empty: the game loaded headview.asi, but ScriptHookV never started its script, because this "
+     "ScriptHookV does not match the game's version. After a game update, get the ScriptHookV made for it, then "
+     "start the game again.",
+     false},
+    {kFix, "headview.log shows that headview's script ran no frame: start the game again and load a game.", false},
     {kNote,
      "headview.log: no tracker ran when headview last started (@), so headview made the tracker's data itself; it "
-     "picks up a tracker started later at the game's privilege level."},
-    {kOk,
-     "headview.log: the tracker's data was there when headview last started (@). A game started since then that "
-     "wrote nothing there did not run headview: after a game update, ScriptHookV must be updated too."},
+     "picks up a tracker started later at the game's privilege level.",
+     false},
+    {kOk, "headview.log: the tracker's data was there when headview last started (@).", false},
     {kFix,
      "headview.log: when headview last started (@), it could not open the tracker's data and asked again every frame. "
      "Run the tracker and the game at the same privilege level (both as administrator or neither), then start the "
-     "game again."},
-    {kOk, ""},  // kFarBack: the last run's start is not in the end read
+     "game again.",
+     false},
+    {kOk, "", false},  // kFarBack: the last run's start is not in the end read
 };
 
 const struct {
@@ -224,8 +274,7 @@ const struct {
     int32_t source;  // -1: any
     Mark mark;
     const char* says;
-    const char* lines = "";
-    Change change = Change::kNone;
+    Edit edit = Edit::kNone;  // kSetKeys: to the processed yaw
 } kTrackerRows[] = {
     {kNoTracker, -1, kStop,
      "No tracker is publishing FreeTrack data. Start your head tracker and turn on its FreeTrack output (in "
@@ -246,7 +295,7 @@ const struct {
     {kRawZero, -1, kStop,
      "Your tracker leaves the raw yaw at zero, and headview follows the raw yaw, so the camera would not turn. Under "
      "[Settings], change or add these lines:",
-     kToProcessed, Change::kSetLines},
+     Edit::kSetKeys},
     {kNotMoved, -1, kFix, "Nothing turned while the probe watched. Turn your head left and right while it watches."},
     {kSameYaws, -1, kOk, "Both yaws are the same: headviewing_source makes no difference with this tracker."},
     {kRawShaky, 1, kOk,
@@ -255,7 +304,7 @@ const struct {
     {kRawShaky, -1, kFix,
      "The raw yaw that headview follows shakes, where the processed yaw is steady. To follow the processed yaw, with "
      "your tracker's smoothing, change or add these lines under [Settings]:",
-     kToProcessed, Change::kSetLines},
+     Edit::kSetKeys},
 };
 
 // The raw yaw shakes where the processed one does not (by more than 0.1 degrees).
@@ -277,19 +326,23 @@ Finding JudgeCentre(const TrackerFacts& f, const Settings& s)
     if (fabs(bias) * kDegreesPerRadian <= kCentredDegrees) {
         return {kOk, "Both yaws agree within 2 degrees and are steady: either headviewing_source works."};
     }
-    const Finding apart = Say(kNote,
-                              "The raw yaw sits @ degrees off the processed yaw: looking straight ahead, the camera "
-                              "turns @ following the processed yaw and @ following the raw yaw, which headview @.",
-                              {Plain(fabs(bias) * kDegreesPerRadian, 1), Side(processed), Side(raw),
-                               s.source == 1 ? "does not follow" : "follows"});
+    std::string follows = "follows";
+    if (s.source == 1) {
+        follows = "does not follow";
+    }
+    Finding apart = Say(kNote,
+                        "The raw yaw sits @ degrees off the processed yaw: looking straight ahead, the camera turns @ "
+                        "following the processed yaw and @ following the raw yaw, which headview @.",
+                        {Plain(fabs(bias) * kDegreesPerRadian, 1), Side(processed), Side(raw), follows});
     if (s.source == 1 || fabs(raw) <= kCentredDegrees) {
         return apart;
     }
-    return {kFix,
-            apart.says +
-                " Run headview-probe --centre while you look straight ahead, or follow the processed yaw, "
-                "centred by your tracker's centre key: under [Settings], change or add these lines:",
-            kToProcessed};
+    apart.mark = kFix;
+    apart.says +=
+        " Run headview-probe --centre while you look straight ahead, or follow the processed yaw, centred by your "
+        "tracker's centre key: under [Settings], change or add these lines:";
+    apart.change = Shows(kToProcessed);
+    return apart;
 }
 
 Findings JudgeFolder(const FolderFacts& f)
@@ -309,8 +362,8 @@ Findings JudgeFolder(const FolderFacts& f)
         {started, Path(f.own), kRunThere});
     Add(&out, none && !f.fromIni && f.own == f.startedIn, kStop,
         "@ is not the game's folder: it holds neither ScriptHookV.dll nor headview.asi.@", {started, kRunThere});
-    for (Finding& f : out) {
-        f.away = true;
+    for (Finding& finding : out) {
+        finding.away = true;
     }
     if (none) {
         return out;
@@ -359,14 +412,49 @@ Finding JudgeMissingIni(const IniFacts& ini)
                    "the headview zip in its place.",
                    {path});
     }
+    const std::string none = "There is no @, so headview keeps the camera off. ";
+    const Change rename = Does(Edit::kRenameFile, ini.nearMissFile);
     if (ini.nearMissFile.empty()) {
-        return Say(kStop, "There is no @, so headview keeps the camera off. Copy it there from the headview zip.",
-                   {path}, "", Change::kShippedFile);
+        return Say(kStop, none + "Copy it there from the headview zip.", {path}, Does(Edit::kShippedFile));
+    }
+    if (ini.nearMissFile == "headview.ini.probe-old") {
+        return Say(kStop,
+                   none + "headview.ini.probe-old is headview.ini as it was before a change a headview-probe could not "
+                          "finish: rename it to headview.ini.",
+                   {path}, rename);
+    }
+    if (ini.nearMissFile == "headview.ini.bak") {
+        return Say(kStop,
+                   none + "headview.ini.bak is headview.ini as it was before headview-probe last changed it: rename "
+                          "it to headview.ini.",
+                   {path}, rename);
     }
     return Say(kStop,
-               "There is no @, so headview keeps the camera off. There is @, whose end Windows hides: rename it to "
-               "headview.ini (in Explorer: View, tick \"File name extensions\").",
-               {path, ini.nearMissFile}, "", Change::kRenameFile);
+               none + "There is @, whose end Windows hides: rename it to headview.ini (in Explorer: View, tick \"File "
+                      "name extensions\").",
+               {path, ini.nearMissFile}, rename);
+}
+
+// A gain typed in decimal: 57, fifty-seven, read as 87. Only a note: the
+// probe's own --gain writes such digits too (eighty is 50).
+void JudgeDecimalGain(const IniFacts& ini, Findings* out)
+{
+    const std::string& gain = ini.texts[kMultiplierKey];
+    const bool minus = !gain.empty() && gain[0] == '-';
+    const std::string digits = gain.substr(minus ? 1 : 0);
+    if (digits.size() != 2 || digits.find_first_not_of("0123456789") != std::string::npos) {
+        return;
+    }
+    const int decimal = atoi(digits.c_str());
+    if (decimal < 50 || decimal > 64) {
+        return;
+    }
+    char meant[8];
+    snprintf(meant, sizeof meant, "%s%X", minus ? "-" : "", decimal);
+    out->push_back(Say(kNote,
+                       "headviewing_multiplier=@ is read in base 16, as @. If you meant @ in decimal (57 turns the "
+                       "camera as far as your head turns), write:",
+                       {gain, std::to_string(ini.settings.multiplier), gain}, Shows({{kMultiplierKey, meant}})));
 }
 
 Findings JudgeIni(const IniFacts& ini, const Finding& heading)
@@ -376,7 +464,10 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
     }
     Findings out;
     const bool anyRead = std::find(std::begin(ini.present), std::end(ini.present), true) != std::end(ini.present);
-    const Finding none = anyRead ? Finding{kOk, ""} : WhyNoKeys(ini);
+    Finding none = {kOk, ""};
+    if (!anyRead) {
+        none = WhyNoKeys(ini);
+    }
     if (!none.says.empty()) {
         out.push_back(none);
     }
@@ -385,30 +476,29 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
     }
     const bool on = ini.settings.enabled == 1;
     Add(&out, !on, kStop, "headview.ini turns the camera off (headviewing=@). To turn it on:", {ini.texts[kEnabledKey]},
-        "headviewing=1", Change::kSetLines);
-    Add(&out, on && heading.mark != kOk, kStop, "@ Under [Settings], change or add this line:", {heading.says},
-        heading.lines, Change::kSetLines);
+        Sets({{kEnabledKey, "1"}}));
+    if (on && heading.mark != kOk) {
+        out.push_back(Say(kStop, heading.says + " Under [Settings], change or add this line:", {},
+                          Sets(heading.change.sets)));
+    }
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
     // Past a few degrees, an offset left over (from --centre, or typed) is to be fixed.
     const bool farOff = fabs(offCentre) > kFarOffDegrees;
-    Add(&out, ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees,
-        farOff ? kFix : kNote,
+    const bool offCentred = ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees;
+    Change centred = Shows({{kOffsetKey, "0.0", ini.texts[kOffsetKey] + " would turn the view " + Side(offCentre) + " of centre"}});
+    if (farOff) {
+        centred.edit = Edit::kSetKeys;
+    }
+    Add(&out, offCentred, farOff ? kFix : kNote,
         "headviewing_offset=@ turns the view @ of centre, although headview follows the processed yaw, which your "
         "tracker's centre key centres. For a centred view:",
-        {ini.texts[kOffsetKey], Side(offCentre)}, "headviewing_offset=0.0", farOff ? Change::kSetLines : Change::kNone);
-    // A gain typed in decimal: 57, fifty-seven, read as 87.
-    const std::string& gain = ini.texts[kMultiplierKey];
-    const long decimal = strtol(gain.c_str(), nullptr, 10);
-    char meant[16];
-    snprintf(meant, sizeof meant, "%s%lX", decimal < 0 ? "-" : "", labs(decimal));
-    Add(&out, gain.find_first_not_of("-0123456789") == std::string::npos && labs(decimal) >= 50 && labs(decimal) <= 64,
-        kFix,
-        "headviewing_multiplier=@ is read in base 16, as @, not as @. If you meant @ (57 turns the camera as far "
-        "as your head turns), write:",
-        {gain, std::to_string(ini.settings.multiplier), gain, gain}, Line(kMultiplierKey, meant), Change::kSetLines);
+        {ini.texts[kOffsetKey], Side(offCentre)}, centred);
+    JudgeDecimalGain(ini, &out);
     Add(&out, ini.settings.test == 1 && ini.present[kTestKey], kNote,
         "headview reads headview.ini again on every frame (headviewing_test=1): fine while tuning. For play:", {},
-        "headviewing_test=0");
+        Shows({{kTestKey, "0"}}));
+    Add(&out, !ini.nearMissFile.empty(), kNote, "headview reads only headview.ini, not the @ beside it.",
+        {ini.nearMissFile});
     return out;
 }
 
@@ -421,23 +511,32 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         " Under Proton, Wine loads its own dinput8.dll unless the game starts with the "
         "launch option " +
         Unbroken("WINEDLLOVERRIDES=\"dinput8=n,b\" %command%") + " (Steam: the game's Properties, Launch options).";
-    const std::string when = log.started.empty() ? "at a time the log does not give"
-                                                 : log.started.substr(0, 10) + " at " + log.started.substr(11) + " UTC";
-    Add(&out, log.setup != kFarBack, kLogFindings[log.setup].mark,
-        kLogFindings[log.setup].says + (loaderSkipped ? launchOption : ""), {when});
+    std::string when = "at a time the log does not give";
+    if (log.startedAt > 0) {
+        when = LocalTime(log.startedAt);
+    }
+    const auto& setup = kLogFindings[log.setup];
+    Add(&out, log.setup != kFarBack, setup.mark, setup.says + (loaderSkipped ? launchOption : ""), {when});
+    if (log.setup != kFarBack) {
+        out.back().pending = setup.pending;
+    }
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
         keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key >= kSourceKey);
     }
-    const char* const since = "headview.log: when the game last ran, @. @ now: start the game again.";
+    // What the game has not read yet: all is well only once it has run with the file as it is.
+    const char* const since = "When headview last started (@), @. @ now: start the game again for it to count.";
+    const size_t notYetRead = out.size();
     Add(&out, log.badKeys > 0 && keysRead, kNote, since,
-        {"headview could not read a key of headview.ini", "It reads well"});
-    Add(&out, log.missingIni > 0 && ini.exists, kNote, since,
-        {"headview.ini was not in the game's folder", "It is there"});
-    Add(&out, ini.exists && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt, kFix,
+        {when, "it could not read a key of headview.ini", "It reads well"});
+    Add(&out, log.missingIni > 0 && ini.exists, kNote, since, {when, "headview.ini was not there", "It is there"});
+    Add(&out, ini.exists && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt, kNote,
         "headview.ini was changed after headview last started (@), and headview reads it only when the game starts "
         "(headviewing_test=0): start the game again for the change to count.",
         {when});
+    for (size_t i = notYetRead; i < out.size(); ++i) {
+        out[i].pending = true;
+    }
     Add(&out, log.badKeys > 1, kNote,
         "headview.log: in its last run headview wrote \"headview: (Error) reading settings from ini file!\" @ times. "
         "With headviewing_test=1 (or the key missing) it reads headview.ini on every frame, and writes that line "
@@ -457,47 +556,39 @@ bool HasMark(const Findings& findings, Mark mark)
     return std::any_of(findings.begin(), findings.end(), [&](const Finding& f) { return f.mark == mark; });
 }
 
-std::string Path(const std::wstring& path)
-{
-    return Unbroken(Utf8FromWide(path));
-}
-
-std::string Plain(double value, int decimals)
-{
-    char text[32] = "no usable number of";
-    if (isfinite(value) && fabs(value) < 1e9) {
-        snprintf(text, sizeof text, "%.*f", decimals, value + 0.0);
-    }
-    return text;
-}
-
 Finding DescribeHeading(const Settings& s, const std::string& offsetText, const std::string& gainText)
 {
     const std::string offset = "headviewing_offset=" + offsetText, gain = "headviewing_multiplier=" + gainText;
     const float left = HeadingAt(s, -kTestTurn, -kTestTurn), right = HeadingAt(s, kTestTurn, kTestTurn);
     const float ahead = HeadingAt(s, 0.0, 0.0), widest = fmax(fabs(left), fabs(right));
+    const Change centred = Shows({{kOffsetKey, "0.0"}});
     if (!isfinite(left) || !isfinite(right)) {
         return Say(kStop,
                    "The camera can never move: with @ and @ the heading is no usable angle, so headview sends none.",
-                   {offset, gain}, "headviewing_offset=0.0");
+                   {offset, gain}, centred);
     }
     if (left == right && s.multiplier == 0) {
-        return {kStop, "A gain of 0 holds the camera straight ahead, wherever you look.", "headviewing_multiplier=39"};
+        return Say(kStop, "A gain of 0 holds the camera straight ahead, wherever you look.", {},
+                   Shows({{kMultiplierKey, "39"}}));
     }
     if (left == right) {
         return Say(kStop, "The camera would not follow your head: @ is so large that a head turn is lost in it.",
-                   {offset}, "headviewing_offset=0.0");
+                   {offset}, centred);
     }
     if (fabs(s.offset) > kTestTurn && widest > 180.0) {
         return Say(kStop,
                    "@ turns the camera @ degrees while you look straight ahead, and a head turn past 180: it would "
                    "spin round. The offset is in the tracker's unit, radians for the common trackers.",
-                   {offset, Plain(ahead, 0)}, "headviewing_offset=0.0");
+                   {offset, Plain(ahead, 0)}, centred);
     }
     if (widest > 180.0) {
+        std::string gainOf39 = "39";
+        if (s.multiplier < 0) {
+            gainOf39 = "-39";
+        }
         return Say(kStop,
                    "With @ a head turn of 45 degrees would turn the camera past 180 degrees: it would spin round.",
-                   {gain}, s.multiplier < 0 ? "headviewing_multiplier=-39" : "headviewing_multiplier=39");
+                   {gain}, Shows({{kMultiplierKey, gainOf39}}));
     }
     std::string way = ".";
     if (right - ahead < 0) {
@@ -556,8 +647,11 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
         {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
          Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
     if (row != std::end(kTrackerRows)) {
-        out.push_back(
-            {row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), row->lines, false, row->change});
+        Change change = {};
+        if (row->edit == Edit::kSetKeys) {
+            change = Sets(kToProcessed);
+        }
+        out.push_back(Say(row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), {}, change));
     }
     return out;
 }
@@ -565,7 +659,9 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
 Settings JudgedSettings(const Facts& f)
 {
     Settings s = f.ini.settings;
-    s.source = f.ini.exists && !f.ini.isFolder ? s.source : 1;  // the file to copy follows the processed yaw
+    if (!f.ini.exists || f.ini.isFolder) {
+        s.source = 1;  // the file to copy follows the processed yaw
+    }
     return s;
 }
 
@@ -579,6 +675,9 @@ Findings JudgeAll(const Facts& f)
         out.insert(out.end(), more.begin(), more.end());
         more = JudgeLog(f.log, ini, f.folder);
         out.insert(out.end(), more.begin(), more.end());
+        Add(&out, f.folder.probeOld && ini.exists, kNote,
+            "headview.ini.probe-old is a copy of headview.ini from before a change a headview-probe could not finish. "
+            "headview reads only headview.ini: when that is as you want it, delete headview.ini.probe-old.");
     }
     if (f.watched) {
         more = JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine);

@@ -1,6 +1,4 @@
-// headview.log, read forward from a window at its end: the last run's look
-// for the tracker's data, its error lines, and the line that repeats.
-#include "probe/facts.h"
+#include "probe/log_facts.h"
 
 #include <windows.h>
 
@@ -88,17 +86,24 @@ LogFacts GatherLogFacts(const std::wstring& path)
             log.repeated = lines[i].message;
         }
     }
+    size_t start = request;
+    if (request == lines.size()) {
+        start = 0;  // no look at all: every line is the one run's that never ran a frame
+    } else if (request > 0) {
+        const int64_t before = MillisecondsOf(lines[request - 1].stamp), at = MillisecondsOf(lines[request].stamp);
+        const bool settings = lines[request - 1].message.rfind("headview: (Error) ", 0) == 0;
+        if (settings && before > 0 && at >= before && at - before <= 1000) {
+            start = request - 1;  // the start-up's load, a moment before its first look
+        }
+    }
     bool exists = false, opened = false;
-    // The run's start-up load writes its one line right before its first look.
-    const size_t start = request > 0 ? request - 1 : request;
     for (size_t i = start; i < lines.size(); ++i) {
-        exists |= i >= request && lines[i].message == "FTCreateMapping: Mapping already exists.";
-        opened |= i >= request && lines[i].message == "FTCreateMapping: Mapping opened.";
+        exists |= lines[i].message == "FTCreateMapping: Mapping already exists.";
+        opened |= lines[i].message == "FTCreateMapping: Mapping opened.";
         log.badKeys += lines[i].message == "headview: (Error) reading settings from ini file!" ? 1 : 0;
         log.missingIni += lines[i].message == "headview: (Error) could not find ini file!" ? 1 : 0;
     }
-    if (start < lines.size()) {
-        log.started = lines[start].stamp.substr(0, 16);
+    if (request < lines.size()) {
         log.startedAt = MillisecondsOf(lines[start].stamp);
     }
     if (!read || (request == lines.size() && from > 0)) {

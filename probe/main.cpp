@@ -9,6 +9,10 @@
 #include "probe/report.h"
 #include "settings/utf8.h"
 
+#include <string.h>
+
+#include <algorithm>
+
 namespace {
 
 Facts Watch(const std::wstring& ini, int seconds)
@@ -23,43 +27,81 @@ Facts Watch(const std::wstring& ini, int seconds)
     return facts;
 }
 
-// After the report, the changes its findings carry: listed, made on F then
-// Enter (at once with --fix), and the set-up checked again.
+// F, y, yes or fix, in any case, blanks around; Enter alone or the end of
+// the input leaves the file. Anything else is asked once more.
+bool Agreed()
+{
+    for (int asked = 0; asked < 2; ++asked) {
+        WriteOut("F then Enter makes them; Enter alone leaves headview.ini as it is: ");
+        std::string answer;
+        if (!ReadLine(&answer)) {
+            WriteOut("\nNo answer: headview.ini is left as it was.\n");
+            return false;
+        }
+        answer.erase(0, answer.find_first_not_of(" \t"));
+        answer.erase(answer.find_last_not_of(" \t") + 1);
+        if (answer.empty()) {
+            break;
+        }
+        for (const char* yes : {"f", "y", "yes", "fix"}) {
+            if (_stricmp(answer.c_str(), yes) == 0) {
+                return true;
+            }
+        }
+    }
+    WriteOut("headview.ini is left as it was.\n");
+    return false;
+}
+
+// After the report, the changes its findings carry: listed, made on the
+// player's word (at once with --fix, or when the player asked for them),
+// and the set-up checked again.
 int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Findings& findings, bool fix, int code)
 {
-    const Repair repair = PlanRepair(facts.ini, findings);
+    const bool asked = std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.asked; });
+    const Repair repair = PlanRepair(facts, findings, asked && !fix);
+    const std::string why = WhyNotEditable(facts.ini);
+    if (asked && (repair.steps.empty() || !why.empty())) {
+        code = Report(findings);  // nothing to write, or no file to write to: the report as it is
+    }
     if (repair.steps.empty()) {
         return code;
     }
-    std::string steps, listed;  // for the report's lines, and as a list
+    std::string listed;
     for (const std::string& step : repair.steps) {
-        steps += (steps.empty() ? "" : "\n") + step;
         listed += "  - " + step + "\n";
     }
-    WriteOut("\nheadview-probe can make these changes to headview.ini:\n" + listed);
-    if (!fix) {
-        WriteOut("F then Enter makes them; Enter alone leaves headview.ini as it is: ");
-        std::string answer;
-        const bool read = ReadLine(&answer);
-        answer.erase(0, answer.find_first_not_of(" \t"));
-        answer.erase(answer.find_last_not_of(" \t") + 1);
-        if (answer != "F" && answer != "f") {
-            WriteOut(read ? "headview.ini is left as it was.\n" : "\nNo answer: headview.ini is left as it was.\n");
-            return code;
-        }
+    if (!why.empty()) {
+        WriteOut("\nheadview-probe will not change headview.ini: " + why + ". To make the changes by hand:\n" + listed);
+        return fix || asked ? 2 : code;
+    }
+    WriteOut("\nheadview-probe " + std::string(asked ? "makes" : "can make") + " these changes to headview.ini:\n" +
+             listed);
+    if (!fix && !asked && !Agreed()) {
+        return code;
     }
     std::string error;
     if (!MakeRepair(facts.ini, repair, &error)) {
-        return Report({{kFix,
-                        "headview-probe could not change headview.ini safely: " + error +
-                            ". It is left as it was. To make the changes by hand:",
-                        steps, true}});
+        if (asked) {
+            Report(findings);
+        }
+        WriteOut("\nheadview-probe could not change headview.ini safely: " + error + ". " + OnDisk(facts.ini) +
+                 " To make the changes by hand:\n" + listed);
+        return 2;
     }
     Facts again = GatherSetUpFacts(iniOption);
     again.tracker = facts.tracker;
     again.watched = facts.watched;
-    WriteOut("\nheadview.ini is changed. Checked again:\n");
-    return Report(JudgeAll(again));
+    std::string kept;
+    if (facts.ini.exists && repair.renamed.empty()) {
+        kept = " The file as it was is kept as headview.ini.bak.";
+    }
+    WriteOut("\nheadview.ini is changed." + kept + " Checked again:\n");
+    const Findings after = JudgeAll(again);
+    if (asked && !fix) {
+        return OfferRepair(iniOption, again, after, false, Report(after));
+    }
+    return Report(after);
 }
 
 int Run(const Options& options)
@@ -75,7 +117,12 @@ int Run(const Options& options)
         facts = Watch(ini, options.seconds);
         findings = JudgeAll(facts);
     }
-    const int code = Report(findings);
+    // A value measured is written first; the report is then the new file's.
+    const bool asked = std::any_of(findings.begin(), findings.end(), [](const Finding& f) { return f.asked; });
+    int code = 1;
+    if (!asked) {
+        code = Report(findings);
+    }
     return OfferRepair(ini, facts, findings, options.fix, code);
 }
 
@@ -123,10 +170,13 @@ int wmain(int argc, wchar_t** argv)
     Options options;
     std::string error;
     const bool parsed = ParseOptions(arguments, &options, &error);
-    if (!parsed || options.use == Use::kHelp) {
-        PrintUsage();  // the error after it, where the eye is
-        WriteOut(parsed ? "" : "\nheadview-probe: " + error + "\n");
-        return parsed ? 0 : 2;
+    if (!parsed) {
+        WriteOut("headview-probe: " + error + "; see headview-probe --help\n");
+        return 2;
+    }
+    if (options.use == Use::kHelp) {
+        PrintUsage();
+        return 0;
     }
     return Run(options);
 }

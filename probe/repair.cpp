@@ -1,96 +1,196 @@
 #include "probe/repair.h"
 
+#include "probe/report.h"
 #include "settings/utf8.h"
-
-#include <string.h>
 
 #include <algorithm>
 
 namespace {
 
-// The key a line "name=value" sets, or -1.
-int KeyOf(const std::string& line, std::string* value)
+constexpr int kRounds = 4;  // judged again at most this often: a plan that still asks is left to the re-check
+
+// One key's change in a round: the value set, and the line it is made on.
+struct KeyChange {
+    bool set;
+    KeyValue kv;
+    Edit onLine;  // kMoveLine or kRenameKey: made on line `line`; kNone: the key's own line, or a new one
+    int line;
+    bool asked;  // the player's own: no later round changes it
+};
+
+struct Round {
+    KeyChange keys[kSettingKeyCount];
+    std::vector<int> order;  // the keys, worst change first
+    bool addSection;
+};
+
+struct Plan {
+    Edit whole;  // kShippedFile or kRenameFile: the file as a whole, first
+    std::string renamed;
+    std::vector<Round> rounds;
+    bool breakMark;
+};
+
+// The player's own changes first, then the worst.
+int Rank(const Finding* f)
 {
-    const size_t equals = line.find('=');
-    for (int key = 0; key < kSettingKeyCount && equals != std::string::npos; ++key) {
-        if (line.compare(0, equals, kSettingKeys[key]) == 0) {
-            *value = line.substr(equals + 1);
-            return key;
-        }
+    if (f->asked) {
+        return -1;
     }
-    return -1;
+    return f->mark;
 }
 
-// `line` planned, unless a worse finding's change set its key: false then.
-bool Plan(const std::string& line, Repair* r)
+// The changes of `findings` as one round: a key set by one is left to it,
+// and a line changes once.
+Round Collect(const Findings& findings, bool askedOnly, Plan* plan)
 {
-    std::string value;
-    const int key = KeyOf(line, &value);
-    if (key < 0 || r->planned.sets[key]) {
-        return false;
+    std::vector<const Finding*> changes;
+    for (const Finding& f : findings) {
+        if (f.asked || (!askedOnly && f.mark <= kFix && f.change.edit != Edit::kNone)) {
+            changes.push_back(&f);
+        }
     }
-    r->planned.sets[key] = true;
-    r->planned.values[key] = value;
-    return true;
+    std::stable_sort(changes.begin(), changes.end(),
+                     [](const Finding* a, const Finding* b) { return Rank(a) < Rank(b); });
+    Round round = {};
+    for (const Finding* f : changes) {
+        const Edit edit = f->change.edit;
+        if ((edit == Edit::kShippedFile || edit == Edit::kRenameFile) && plan->whole == Edit::kNone) {
+            plan->whole = edit;
+            plan->renamed = f->change.file;
+        }
+        round.addSection = round.addSection || edit == Edit::kAddSection;
+        plan->breakMark = plan->breakMark || edit == Edit::kBreakMark;
+        for (const KeyValue& kv : f->change.sets) {
+            KeyChange& k = round.keys[kv.key];
+            bool lineTaken = false;
+            for (const KeyChange& other : round.keys) {
+                lineTaken = lineTaken || (other.onLine != Edit::kNone && other.line == f->change.line);
+            }
+            if ((edit == Edit::kMoveLine || edit == Edit::kRenameKey) && k.onLine == Edit::kNone && !lineTaken) {
+                k.onLine = edit;
+                k.line = f->change.line;
+            }
+            if (!k.set) {
+                k.set = true;
+                k.kv = kv;
+                k.asked = f->asked;
+                round.order.push_back(kv.key);
+            }
+        }
+    }
+    return round;
+}
+
+// A later round's value for a key an earlier round set goes to that round,
+// whose line already holds the key. False when the round brings nothing new.
+bool Merge(Round round, Plan* plan)
+{
+    bool news = round.addSection;
+    for (int key = 0; key < kSettingKeyCount; ++key) {
+        KeyChange& later = round.keys[key];
+        for (Round& earlier : plan->rounds) {
+            KeyChange& k = earlier.keys[key];
+            if (later.set && k.set && later.onLine == Edit::kNone) {
+                news = news || (!k.asked && k.kv.value != later.kv.value);
+                if (!k.asked) {
+                    k.kv = later.kv;
+                }
+                later.set = false;
+            }
+        }
+        news = news || later.set;
+    }
+    if (news) {
+        plan->rounds.push_back(round);
+    }
+    return news;
 }
 
 std::string Section(const IniText& text)
 {
     const std::vector<IniLine> lines = SplitIni(text);
-    const bool two = std::any_of(lines.begin(), lines.end(), [](const IniLine& l) { return l.settings > 1; });
-    return two ? "the first [Settings]" : "[Settings]";
+    if (std::any_of(lines.begin(), lines.end(), [](const IniLine& l) { return l.settings > 1; })) {
+        return "the first [Settings]";
+    }
+    return "[Settings]";
 }
 
-// `line` set under the first [Settings]; said as `step`, else as added or changed there.
-void SetLine(const std::string& line, std::string step, Repair* r)
+// A step with what the player should know of it: why a value of theirs is
+// not kept, and where their comment goes.
+std::string Noted(std::string step, const std::string& why, const std::wstring& comment)
 {
-    std::string value, old;
-    const int key = KeyOf(line, &value);
-    const bool there = FirstValue(r->text, kSettingKeys[key], &old);
-    if (step.empty() && there && old == value) {
-        return;  // reads so already
+    if (!why.empty()) {
+        step += " (" + why + ")";
     }
-    if (step.empty() && there) {
-        step = "change " + std::string(kSettingKeys[key]) + "=" + old + " to " + line;
-    } else if (step.empty()) {
-        step = "add " + line + " under " + Section(r->text);
+    if (!comment.empty()) {
+        step += ", its comment kept on the line above";
     }
-    r->steps.push_back(step);
-    r->text = WithValue(r->text, static_cast<SettingKey>(key), value);
+    return step;
 }
 
-// Lines that stand where headview does not read them taken out, and
-// misspelt ones mended, from the last up; then each set under the first [Settings].
-void MoveLines(const IniFacts& ini, std::vector<const Finding*> moves, Repair* r)
+void PlanKey(const KeyValue& kv, Repair* r)
 {
-    std::sort(moves.begin(), moves.end(), [](const Finding* a, const Finding* b) { return a->line > b->line; });
+    r->planned.sets[kv.key] = true;
+    r->planned.values[kv.key] = kv.value;
+}
+
+// The near misses mended and the misplaced lines taken out, from the last
+// up (the lines above keep their places); the lines taken out, with the
+// comments right above them, put under the first [Settings] in their order.
+void EditLines(const Round& round, Repair* r)
+{
+    std::vector<const KeyChange*> onLines;
+    for (const KeyChange& k : round.keys) {
+        if (k.onLine != Edit::kNone) {
+            onLines.push_back(&k);
+        }
+    }
+    std::sort(onLines.begin(), onLines.end(), [](const KeyChange* a, const KeyChange* b) { return a->line > b->line; });
     const std::vector<IniLine> lines = SplitIni(r->text);
+    const std::string section = Section(r->text);
+    const std::wstring lineEnd = LineEndOf(r->text);
     std::vector<std::string> steps;
-    for (const Finding* f : moves) {
-        const IniLine& line = lines[static_cast<size_t>(f->line)];
-        const std::string old = TextOf(r->text, line);
-        std::string value;
-        const std::string& under = ini.under[KeyOf(f->lines, &value)];
-        if (line.settings == 1) {  // misspelt: mended where it stands
-            steps.push_back("change " + old + " to " + f->lines);
-            r->text.units.replace(line.start, line.end - line.start, WideFromUtf8(f->lines));
+    std::wstring added;
+    for (const KeyChange* k : onLines) {
+        const IniLine& line = lines[static_cast<size_t>(k->line)];
+        const std::string old = TextOf(r->text, line), now = LineOf(k->kv);
+        const std::wstring comment = CommentOf(r->text, line);
+        std::wstring above;
+        if (!comment.empty()) {
+            above = comment + lineEnd;
+        }
+        PlanKey(k->kv, r);
+        if (k->onLine == Edit::kRenameKey) {
+            steps.insert(steps.begin(), Noted("change " + old + " to " + now, k->kv.why, comment));
+            r->text.units.replace(line.start, line.end - line.start, above + WideFromUtf8(now));
             continue;
         }
-        steps.push_back("move " + old + " from " + (under.empty() ? "above every section" : "under " + under) + " to " +
-                        Section(r->text) + (old == f->lines ? "" : ", as " + f->lines));
-        r->text.units.erase(line.start, line.next - line.start);
+        std::string step = "move " + old + " from " + PlaceOf(r->text, lines, static_cast<size_t>(k->line)) + " to " +
+                           section;
+        if (old != now) {
+            step += ", as " + now;
+        }
+        steps.insert(steps.begin(), Noted(step, k->kv.why, comment));
+        const size_t first = lines[CommentsAbove(lines, static_cast<size_t>(k->line))].start;
+        added.insert(0, r->text.units.substr(first, line.start - first) + above + WideFromUtf8(now) + lineEnd);
+        r->text.units.erase(first, line.next - first);
     }
-    for (size_t i = 0; i < moves.size(); ++i) {
-        SetLine(moves[i]->lines, steps[i], r);
+    if (!added.empty()) {
+        r->text = WithLinesAdded(r->text, added);
     }
+    r->steps.insert(r->steps.end(), steps.begin(), steps.end());
 }
 
 // A [Settings] line before the first key above every section.
 void AddSection(Repair* r)
 {
     for (const IniLine& line : SplitIni(r->text)) {
-        std::string value;
-        if (line.settings == 0 && !line.header && KeyOf(Utf8FromWide(line.name) + "=", &value) >= 0) {
+        bool key = false;
+        for (int k = 0; k < kSettingKeyCount; ++k) {
+            key = key || SameName(line.name, kSettingKeys[k]);
+        }
+        if (line.settings == 0 && !line.header && key) {
             r->steps.push_back("put a line [Settings] before " + TextOf(r->text, line));
             r->text.units.insert(line.start, L"[Settings]" + LineEndOf(r->text));
             r->planned.reveals = true;
@@ -99,74 +199,92 @@ void AddSection(Repair* r)
     }
 }
 
-}  // namespace
+// `kv` set on the key's line under the first [Settings], or on a line added there.
+void SetKey(const KeyValue& kv, Repair* r)
+{
+    const char* const key = kSettingKeys[kv.key];
+    std::string old;
+    const bool there = FirstValue(r->text, key, &old);
+    if (there && old == kv.value) {
+        return;  // reads so already
+    }
+    std::wstring comment;
+    for (const IniLine& line : SplitIni(r->text)) {
+        if (comment.empty() && line.settings == 1 && !line.header && SameName(line.name, key)) {
+            comment = CommentOf(r->text, line);
+        }
+    }
+    if (there) {
+        r->steps.push_back(Noted("change " + std::string(key) + "=" + old + " to " + LineOf(kv), kv.why, comment));
+    } else {
+        r->steps.push_back("add " + LineOf(kv) + " under " + Section(r->text));
+    }
+    r->text = WithValue(r->text, kv.key, kv.value);
+    PlanKey(kv, r);
+}
 
-Repair PlanRepair(const IniFacts& ini, const Findings& findings)
+std::string ShippedFile()
+{
+    std::string shipped = kShippedIni;
+    for (size_t at = 0; (at = shipped.find('\n', at)) != std::string::npos; at += 2) {
+        shipped.insert(at, "\r");
+    }
+    return shipped;
+}
+
+Repair Apply(const IniFacts& ini, const Plan& plan)
 {
     Repair r = {};
     r.text = DecodeIni(ini.bytes);
-    if (!WhyNotEditable(ini).empty() && !ini.readOnly) {
-        return r;  // its findings give the cure by hand
+    if (plan.whole == Edit::kRenameFile) {
+        r.renamed = plan.renamed;
+        r.steps = {"rename " + plan.renamed + " to headview.ini"};
+        return r;
     }
-    std::vector<const Finding*> changes;
-    for (const Finding& f : findings) {
-        if (f.mark <= kFix && f.change != Change::kNone) {
-            changes.push_back(&f);
+    if (plan.whole == Edit::kShippedFile) {
+        r.text = DecodeIni(ShippedFile());
+        r.planned.reveals = true;
+        r.steps = {"write headview.ini as the headview zip holds it"};
+        if (ini.exists) {
+            r.steps = {"write the shipped headview.ini into the empty one"};
         }
     }
-    std::stable_sort(changes.begin(), changes.end(),
-                     [](const Finding* a, const Finding* b) { return a->mark < b->mark; });
-    // Worst first: a key set by a worse finding is left to it.
-    std::vector<const Finding*> moves;
-    std::vector<std::string> sets;
-    bool addSection = false, breakMark = false;
-    for (const Finding* f : changes) {
-        if (f->change == Change::kRenameFile) {
-            r.rename = true;
-            r.steps = {"rename " + ini.nearMissFile + " to headview.ini"};
-            return r;
+    for (const Round& round : plan.rounds) {
+        EditLines(round, &r);
+        if (round.addSection) {
+            AddSection(&r);
         }
-        if (f->change == Change::kShippedFile) {
-            std::string shipped = kShippedIni;
-            for (size_t at = 0; (at = shipped.find('\n', at)) != std::string::npos; at += 2) {
-                shipped.insert(at, "\r");
-            }
-            r.text = DecodeIni(shipped);
-            r.planned.reveals = true;
-            r.steps = {ini.exists ? "write the shipped headview.ini into the empty one"
-                                  : "write headview.ini as the headview zip holds it"};
-            return r;
-        }
-        addSection = addSection || f->change == Change::kAddSection;
-        breakMark = breakMark || f->change == Change::kBreakMark;
-        for (size_t at = 0, end = 0; at < f->lines.size(); at = end + 1) {
-            end = std::min(f->lines.find('\n', at), f->lines.size());
-            const std::string line = f->lines.substr(at, end - at);
-            if (!Plan(line, &r)) {
-                continue;
-            }
-            if (f->change == Change::kMoveLine) {
-                moves.push_back(f);
-            } else {
-                sets.push_back(line);
+        for (const int key : round.order) {
+            if (round.keys[key].set && round.keys[key].onLine == Edit::kNone) {
+                SetKey(round.keys[key].kv, &r);
             }
         }
     }
-    MoveLines(ini, moves, &r);
-    if (addSection) {
-        AddSection(&r);
-    }
-    for (const std::string& line : sets) {
-        SetLine(line, "", &r);
-    }
-    const IniText before = DecodeIni(ini.bytes);
-    const bool hidden = WithSectionSeen(before).units != before.units || WithSectionSeen(r.text).units != r.text.units;
-    if ((breakMark || !r.steps.empty()) && hidden) {
+    if ((plan.breakMark || !r.steps.empty()) && SectionHidden(r.text)) {
         r.steps.push_back("put a line end after the UTF-8 mark before [Settings], so that Windows' reader sees it");
         r.text = WithSectionSeen(r.text);
         r.planned.reveals = true;
     }
     return r;
+}
+
+}  // namespace
+
+Repair PlanRepair(const Facts& facts, const Findings& findings, bool askedOnly)
+{
+    Plan plan = {};
+    Findings judged = findings;
+    for (int round = 0; round < kRounds; ++round) {
+        const Edit whole = plan.whole;
+        const bool news = Merge(Collect(judged, askedOnly, &plan), &plan);
+        if ((!news && plan.whole == whole) || askedOnly || plan.whole == Edit::kRenameFile) {
+            break;
+        }
+        Facts planned = facts;
+        planned.ini = IniFactsOfText(facts.ini, EncodeIni(Apply(facts.ini, plan).text));
+        judged = JudgeAll(planned);
+    }
+    return Apply(facts.ini, plan);
 }
 
 bool MakeRepair(const IniFacts& ini, const Repair& repair, std::string* error)
@@ -175,14 +293,8 @@ bool MakeRepair(const IniFacts& ini, const Repair& repair, std::string* error)
     if (!error->empty()) {
         return false;
     }
-    if (repair.rename) {
-        const std::wstring folder = ini.path.substr(0, ini.path.find_last_of(L'\\') + 1);
-        if (!MoveFileExW((folder + WideFromUtf8(ini.nearMissFile)).c_str(), ini.path.c_str(), 0)) {
-            *error = "cannot rename " + ini.nearMissFile + " (Windows error " + std::to_string(GetLastError()) + ")";
-            return false;
-        }
-        return true;
+    if (!repair.renamed.empty()) {
+        return RenameToIni(ini, repair.renamed, error);
     }
-    bool leftover = false;
-    return WriteIni(ini, repair.text, repair.planned, &leftover, error);
+    return WriteIni(ini, repair.text, repair.planned, error);
 }

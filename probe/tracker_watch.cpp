@@ -1,7 +1,7 @@
 // The tracker's data watched: poses copied whole, counted from the tracker's
 // counter, stalls and an ended tracker told apart, live lines printed.
 #include "probe/console.h"
-#include "probe/facts.h"
+#include "probe/tracker_watch.h"
 #include "settings/heading.h"
 
 #include <windows.h>
@@ -98,7 +98,12 @@ int64_t TrackCounter(CounterTrack* track, int32_t counter)
     if (counter == track->last || counter == 0) {
         return 0;
     }
-    const int64_t advanced = track->last == 0 ? 0 : counter > track->last ? int64_t{counter} - track->last : 1;
+    int64_t advanced = 1;  // a jump back: a reset or a restart
+    if (track->last == 0) {
+        advanced = 0;
+    } else if (counter > track->last) {
+        advanced = int64_t{counter} - track->last;
+    }
     track->last = counter;  // after a start at 0, counting starts here
     track->published += advanced;
     return advanced;

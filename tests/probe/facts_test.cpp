@@ -3,7 +3,7 @@
 // folder, the tracker's counter and stalls, poses copied while written, and
 // the command line.
 #include "probe/options.h"
-#include "probe/facts.h"
+#include "probe/gather.h"
 #include "settings/utf8.h"
 #include "tests/support/files.h"
 
@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <math.h>
+#include <stdio.h>
 #include <string.h>
 
 #include <atomic>
@@ -50,7 +51,7 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
         const char* what;
         std::string bytes;
         bool offsetRead;
-        const char *misplaced, *under, *nearMiss;  // the offset's
+        const char *misplaced, *place, *nearMiss;  // the offset's
         bool noSection, mark, oddHeader;
     } rows[] = {
         {"plain", "[Settings]\r\n" + keys + "headviewing_offset=0.5\r\n", true, "", "", "", false, false, false},
@@ -58,31 +59,41 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
          "\xEF\xBB\xBF[Settings]\r\nheadviewing_offset=0.5\r\n", true, "", "", "", false, true, false},
         {"UTF-16 little-endian", Utf16Le("[Settings]\r\nheadviewing_offset=0.5\r\n"), true, "", "", "", false, false,
          false},
-        {"above every section", "headviewing_offset=0.5\r\n[Settings]\r\n" + keys, false, "headviewing_offset=0.5", "",
-         "", false, false, false},
+        {"above every section", "headviewing_offset=0.5\r\n[Settings]\r\n" + keys, false, "headviewing_offset=0.5",
+         "above every section", "", false, false, false},
         {"under a second [Settings]", "[Settings]\r\n" + keys + "[Other]\r\n[settings]\r\nHeadViewing_Offset = 0.5\r\n",
-         false, "HeadViewing_Offset = 0.5", "a second [settings]", "", false, false, false},
+         false, "HeadViewing_Offset = 0.5", "under a second [settings]", "", false, false, false},
         {"misspelt", "[Settings]\r\n" + keys + "headview_offset=0.5\r\n", false, "", "", "headview_offset=0.5", false,
          false, false},
+        {"a commented-out line is no near miss", "[Settings]\r\n" + keys + "; headviewing_offset=0.5\r\n", false, "",
+         "", "", false, false, false},
+        {"nor one commented out with #", "[Settings]\r\n" + keys + "#headviewing_offset=0.5\r\n", false, "", "", "",
+         false, false, false},
         {"read, and again under a second [Settings]",
          "[Settings]\r\nheadviewing_offset=0.5\r\n[Settings]\r\n"
          "headviewing_offset=7\r\n",
-         true, "headviewing_offset=7", "a second [Settings]", "", false, false, false},
+         true, "headviewing_offset=7", "under a second [Settings]", "", false, false, false},
         {"read, and again under another section: that section's own",
          "[Settings]\r\nheadviewing_offset=0.5\r\n"
          "[Other]\r\nheadviewing_offset=7\r\n",
          true, "", "", "", false, false, false},
         {"a key twice under [Settings]", "[Settings]\r\nheadviewing_offset=0.5\r\nheadviewing_offset=7\r\n", true,
-         "headviewing_offset=7", "[Settings]", "", false, false, false},
+         "headviewing_offset=7", "under [Settings]", "", false, false, false},
         {"four letters off: no near miss", "[Settings]\r\n" + keys + "headview_offse=0.5\r\n", false, "", "", "", false,
          false, false},
         {"a mark before a comment line", "\xEF\xBB\xBF; mine\r\n[Settings]\r\nheadviewing_offset=0.5\r\n", true, "", "",
          "", false, false, false},
         {"[Settings]]", "[Settings]]\r\nheadviewing_offset=0.5\r\n", false, "", "", "", false, false, true},
         {"empty", "", false, "", "", "", true, false, false},
-        {"a comment after [Settings], which Wine's reader takes for another section",
+        {"a comment after [Settings] with a ], which Wine's reader takes for another section",
          "[Settings] ; mine [v2]\r\nheadviewing_offset=0.5\r\n", false, "", "", "", false, false, true},
+        {"a comment after [Settings] without one: both readers end the name at its ]",
+         "[Settings] ; mine\r\nheadviewing_offset=0.5\r\n", true, "", "", "", false, false, false},
+        {"an 8-bit file's letter shown from the ANSI code page (1252 here)",
+         "headviewing_offset=0.5 ; caf\xE9\r\n[Settings]\r\n", false, "headviewing_offset=0.5 ; caf\xC3\xA9",
+         "above every section", "", false, false, false},
     };
+    ASSERT_EQ(GetACP(), 1252u) << "the prefix's code page, which the last row is written for";
     const std::wstring path = Full(L"facts.ini");
     for (const auto& row : rows) {
         WriteFileBytes(Utf8FromWide(path), row.bytes);
@@ -92,21 +103,32 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
         EXPECT_EQ(ini.texts[kOffsetKey], row.offsetRead ? "0.5" : "") << row.what;
         EXPECT_EQ(ini.settings.offset, row.offsetRead ? 0.5f : 0.0f) << row.what;
         EXPECT_EQ(ini.misplaced[kOffsetKey], row.misplaced) << row.what;
-        EXPECT_EQ(ini.under[kOffsetKey], row.under) << row.what;
+        EXPECT_EQ(ini.place[kOffsetKey], row.place) << row.what;
         EXPECT_EQ(ini.nearMiss[kOffsetKey], row.nearMiss) << row.what;
         EXPECT_EQ(ini.noSection, row.noSection) << row.what;
         EXPECT_EQ(ini.markBeforeSection, row.mark) << row.what;
         EXPECT_EQ(!ini.oddHeader.empty(), row.oddHeader) << row.what;
         EXPECT_EQ(ReadFileBytes(Utf8FromWide(path)), row.bytes) << row.what << ": read, never written";
     }
+    // A line near two keys is the nearer one's near miss alone.
+    WriteFileBytes(Utf8FromWide(path), "[Settings]\r\nheadviewing_t=1\r\n");
+    const IniFacts two = GatherIniFacts(path);
+    EXPECT_EQ(two.nearMiss[kEnabledKey], "headviewing_t=1");
+    EXPECT_EQ(two.nearMiss[kTestKey], "");
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_TRUE(GatherIniFacts(path).readOnly);
     SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     DeleteFileW(path.c_str());
     CreateDirectoryW(L"near", nullptr);
     WriteFileBytes("near\\headview.ini.txt", "");
-    EXPECT_EQ(GatherIniFacts(Full(L"near\\headview.ini")).nearMissFile, "headview.ini.txt") << "beside the file";
-    DeleteFileW(L"near\\headview.ini.txt");
+    EXPECT_EQ(GatherIniFacts(Full(L"near\\headview.ini")).nearMissFile, "headview.ini.txt") << "where there is none";
+    WriteFileBytes("near\\headview.ini.bak", "");
+    EXPECT_EQ(GatherIniFacts(Full(L"near\\headview.ini")).nearMissFile, "headview.ini.bak") << "the probe's copy first";
+    WriteFileBytes("near\\headview.ini", "");
+    EXPECT_EQ(GatherIniFacts(Full(L"near\\headview.ini")).nearMissFile, "headview.ini.txt") << "beside one: no copy";
+    for (const wchar_t* name : {L"near\\headview.ini.txt", L"near\\headview.ini.bak", L"near\\headview.ini"}) {
+        DeleteFileW(name);
+    }
     ASSERT_TRUE(CreateDirectoryW(path.c_str(), nullptr));
     EXPECT_TRUE(GatherIniFacts(path).isFolder);
     RemoveDirectoryW(path.c_str());
@@ -121,6 +143,7 @@ TEST(GatherLogFacts, TheLastRunFromTheEnd)
     const std::string opened = "[08.12.2026 20:15:04.102] FTCreateMapping: Mapping opened.\r\n";
     const std::string badKey = "[08.12.2026 20:15:04.090] headview: (Error) reading settings from ini file!\r\n";
     const std::string noIni = "[08.12.2026 20:15:04.090] headview: (Error) could not find ini file!\r\n";
+    const std::string earlier = "[08.12.2026 20:15:03.099] headview: (Error) could not find ini file!\r\n";
     std::string megabytes;  // 1.2 MB of one error line, more than the end the probe reads
     while (megabytes.size() < 1200 * 1024) {
         megabytes += badKey;
@@ -130,24 +153,35 @@ TEST(GatherLogFacts, TheLastRunFromTheEnd)
         std::string text;
         LogSetup setup;
         int badKeys, missingIni;
+        const char* started;  // the stamp of the run's first line
         std::string repeated;
     } rows[] = {
-        {"empty", "", kEmptyLog, 0, 0, ""},
-        {"no look", noIni, kNoSetup, 0, 1, noIni.substr(26, 42)},
-        {"no tracker at the start", request + opened, kMadeByHeadview, 0, 0, request.substr(26, 24)},
+        {"empty", "", kEmptyLog, 0, 0, "", ""},
+        {"no look", noIni, kNoSetup, 0, 1, "", noIni.substr(26, 42)},
+        {"no tracker at the start", request + opened, kMadeByHeadview, 0, 0, "08.12.2026 20:15:04.100",
+         request.substr(26, 24)},
         {"the last run found the tracker", request + request + exists + opened, kTrackerFound, 0, 0,
+         "08.12.2026 20:15:04.100", request.substr(26, 24)},
+        {"the data never opened", request + request + request, kCannotOpen, 0, 0, "08.12.2026 20:15:04.100",
          request.substr(26, 24)},
-        {"the data never opened", request + request + request, kCannotOpen, 0, 0, request.substr(26, 24)},
         {"found once, then not in the last run", request + exists + opened + request, kCannotOpen, 0, 0,
-         request.substr(26, 24)},
-        {"the run before found it, the last one did not", request + exists + request, kCannotOpen, 0, 0,
-         request.substr(26, 24)},
-        {"the start-up's error, not the run before", badKey + badKey + request + opened + badKey, kMadeByHeadview, 2, 0,
+         "08.12.2026 20:15:04.100", request.substr(26, 24)},
+        {"the start-up's error a moment before the look, not the run before's",
+         badKey + badKey + request + opened + badKey, kMadeByHeadview, 2, 0, "08.12.2026 20:15:04.090",
          badKey.substr(26, 49)},
-        {"the set-up before the end read", request + exists + opened + megabytes, kFarBack, 1, 0,
+        {"a good file's run: the line before its look is the run before's", opened + request + exists, kTrackerFound,
+         0, 0, "08.12.2026 20:15:04.100", "FTCreateMapping: Mapping opened."},
+        {"the start-up's error line, written 1.000 s before the look", noIni.substr(0, 19) + "3.100" +
+         noIni.substr(24) + request, kCannotOpen, 0, 1, "08.12.2026 20:15:03.100", noIni.substr(26, 42)},
+        {"the run before's error line, written 1.001 s before the look", earlier + request + exists, kTrackerFound, 0, 0,
+         "08.12.2026 20:15:04.100", earlier.substr(26, 42)},
+        {"a line with a short stamp before the look", "[1] x\r\n" + request, kCannotOpen, 0, 0,
+         "08.12.2026 20:15:04.100", "x"},
+        // The run began before the last megabyte: its error lines are the 13617 whole ones of 77 bytes there.
+        {"the set-up before the end read", request + exists + opened + megabytes, kFarBack, 13617, 0, "",
          badKey.substr(26, 49)},
         {"no line end at the end", request + exists + opened.substr(0, opened.size() - 2), kTrackerFound, 0, 0,
-         request.substr(26, 24)},
+         "08.12.2026 20:15:04.100", request.substr(26, 24)},
     };
     for (const auto& row : rows) {
         WriteFileBytes("facts.log", row.text);
@@ -157,6 +191,13 @@ TEST(GatherLogFacts, TheLastRunFromTheEnd)
         EXPECT_EQ(log.badKeys, row.badKeys) << row.what;
         EXPECT_EQ(log.missingIni, row.missingIni) << row.what;
         EXPECT_EQ(log.repeated, row.repeated) << row.what;
+        SYSTEMTIME t = {};
+        FILETIME stamp = {};
+        sscanf(row.started, "%hu.%hu.%hu %hu:%hu:%hu.%hu", &t.wDay, &t.wMonth, &t.wYear, &t.wHour, &t.wMinute,
+               &t.wSecond, &t.wMilliseconds);
+        SystemTimeToFileTime(&t, &stamp);
+        const int64_t started = (int64_t{stamp.dwHighDateTime} << 32 | stamp.dwLowDateTime) / 10000;
+        EXPECT_EQ(log.startedAt, row.started[0] == '\0' ? 0 : started) << row.what;
     }
     DeleteFileW(L"facts.log");
     EXPECT_EQ(GatherLogFacts(Full(L"facts.log")).setup, kNoLog);
@@ -206,7 +247,9 @@ TEST(GatherFolderFacts, TheFolderStartedInTheProbesOwnOrNone)
         EXPECT_EQ(f.scriptHook, !row.judged.empty());
         EXPECT_EQ(f.plugin, row.judged == ownFolder);
         EXPECT_EQ(f.leftover, row.judged == game) << "headview.ini.probe-new in the game folder";
-        EXPECT_TRUE(f.wine) << "the tests run under Wine";
+        HKEY wine = nullptr;  // a key every Wine prefix holds, and Windows none
+        EXPECT_EQ(f.wine, RegOpenKeyExW(HKEY_CURRENT_USER, L"Software\\Wine", 0, KEY_READ, &wine) == ERROR_SUCCESS);
+        RegCloseKey(wine);
     }
 }
 

@@ -44,7 +44,7 @@ Facts GameFacts(const std::wstring& folder)
     f.folder.startedIn = f.folder.own = f.folder.judged = folder;
     f.folder.plugin = f.folder.scriptHook = f.folder.asiLoader = true;
     f.ini = GatherIniFacts(folder + L"headview.ini");
-    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", "08.12.2026 20:15", 0};
+    f.log = LogFacts{kTrackerFound, 4000, 0, 0, "", 0};
     return f;
 }
 
@@ -72,9 +72,10 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing_test=0\r\n", ""),
          {"add headviewing_test=0 under [Settings]"},
          Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
-        {"a decimal comma, following the processed yaw: no offset",
+        {"a decimal comma, following the processed yaw: no offset, and why",
          Replaced(kGood, "0.0", "0,5"),
-         {"change headviewing_offset=0,5 to headviewing_offset=0.0"},
+         {"change headviewing_offset=0,5 to headviewing_offset=0.0 (0,5: the comma; 0.5 would turn the view 28.5 "
+          "degrees to the left of centre)"},
          kGood},
         {"a decimal comma, following the raw yaw",
          Replaced(Replaced(kGood, "0.0", "0,5"), "source=1", "source=0"),
@@ -100,16 +101,35 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\nx=1\r\n",
          {"add headviewing_test=0 under the first [Settings]"},
          Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n[Settings]\r\nx=1\r\n"},
-        {"two lines above every section, moved from the last up",
+        {"two lines above every section, moved in their order",
          "headviewing_test=0\r\nheadviewing_source=1\r\n" +
              Replaced(Replaced(kGood, "headviewing_test=0\r\n", ""), "headviewing_source=1\r\n", ""),
-         {"move headviewing_source=1 from above every section to [Settings]",
-          "move headviewing_test=0 from above every section to [Settings]"},
+         {"move headviewing_test=0 from above every section to [Settings]",
+          "move headviewing_source=1 from above every section to [Settings]"},
          Replaced(Replaced(kGood, "headviewing_test=0\r\n", ""), "headviewing_source=1\r\n", "") +
-             "headviewing_source=1\r\nheadviewing_test=0\r\n"},
+             "headviewing_test=0\r\nheadviewing_source=1\r\n"},
+        {"a comment line is never a near miss, and stays a comment",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "; headviewing_test=1\r\n",
+         {"add headviewing_test=0 under [Settings]"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "; headviewing_test=1\r\nheadviewing_test=0\r\n"},
+        {"a line near two keys: one change, on the nearer key",
+         Replaced(Replaced(kGood, "headviewing=1\r\n", "headviewing_t=1\r\n"), "headviewing_test=0\r\n", ""),
+         {"change headviewing_t=1 to headviewing=1", "add headviewing_test=0 under [Settings]"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
+        {"a comment after a value kept on the line above",
+         Replaced(kGood, "headviewing_multiplier=39", "headviewing_multiplier=72 ; twice as fast"),
+         {"change headviewing_multiplier=72 ; twice as fast to headviewing_multiplier=72, its comment kept on the line "
+          "above"},
+         Replaced(kGood, "headviewing_multiplier=39", "; twice as fast\r\nheadviewing_multiplier=72")},
+        {"the comments right above a moved line go with it",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\n; for play\r\nheadviewing_test=0 ; or 1\r\n",
+         {"move headviewing_test=0 ; or 1 from under a second [Settings] to the first [Settings], as "
+          "headviewing_test=0, its comment kept on the line above"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "; for play\r\n; or 1\r\nheadviewing_test=0\r\n[Settings]\r\n"},
         {"blanks around an unreadable value",
          Replaced(kGood, "headviewing_offset=0.0", "headviewing_offset = 0,5 "),
-         {"change headviewing_offset=0,5 to headviewing_offset=0.0"},
+         {"change headviewing_offset=0,5 to headviewing_offset=0.0 (0,5: the comma; 0.5 would turn the view 28.5 "
+          "degrees to the left of centre)"},
          Replaced(kGood, "headviewing_offset=0.0", "headviewing_offset = 0.0")},
         {"an empty file", "", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
         {"blanks alone", " \r\n\t\r\n", {"write the shipped headview.ini into the empty one"}, ShippedFile()},
@@ -148,6 +168,10 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          {},
          kGood + "[Settings]\r\nheadviewing_offset=0.1\r\n"},
         {"UTF-16 big-endian", "\xFE\xFF" + std::string("\0[", 2), {}, "\xFE\xFF" + std::string("\0[", 2)},
+        {"a comment after [Settings], which both readers read past",
+         Replaced(kGood, "[Settings]\r\nheadviewing=1", "[Settings] ; mine\r\nheadviewing=0"),
+         {"change headviewing=0 to headviewing=1"},
+         Replaced(kGood, "[Settings]", "[Settings] ; mine")},
         {"a section line the two readers read otherwise",
          "[Settings] ; v2]\r\nheadviewing=0\r\n",
          {},
@@ -156,11 +180,12 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
     for (const auto& row : rows) {
         DeleteFileW(WideFromUtf8(misnamed).c_str());
         DeleteFileW(WideFromUtf8(ini).c_str());
+        DeleteFileW(WideFromUtf8(ini + ".bak").c_str());
         if (row.before != absent) {
             WriteFileBytes(ini, row.before);
         }
         const Facts facts = GameFacts(folder);
-        const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
+        const Repair repair = PlanRepair(facts, JudgeAll(facts), false);
         EXPECT_EQ(repair.steps, row.steps) << row.what;
         std::string error;
         if (!repair.steps.empty()) {
@@ -168,7 +193,7 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
         }
         EXPECT_EQ(ReadFileBytes(ini), row.after) << row.what;
         const Facts again = GameFacts(folder);
-        EXPECT_TRUE(PlanRepair(again.ini, JudgeAll(again)).steps.empty()) << row.what << ": nothing left to change";
+        EXPECT_TRUE(PlanRepair(again, JudgeAll(again), false).steps.empty()) << row.what << ": nothing left to change";
         EXPECT_EQ(GetFileAttributesW((folder + L"headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
     }
 }
@@ -178,12 +203,22 @@ TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
     const std::wstring folder = Full(L"repair-rename\\");
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::string ini = Utf8FromWide(folder) + "headview.ini", misnamed = Utf8FromWide(folder) + "headview.ini.txt";
+    const std::string kept = Utf8FromWide(folder) + "headview.ini.probe-old";
     DeleteFileW(WideFromUtf8(ini).c_str());
+    // A copy an older probe kept after a change failed twice comes first: the player's own settings.
     WriteFileBytes(misnamed, kGood);
-    const Facts facts = GameFacts(folder);
-    const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
-    EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.txt to headview.ini"});
+    WriteFileBytes(kept, "; kept\r\n" + kGood);
+    Facts facts = GameFacts(folder);
+    Repair repair = PlanRepair(facts, JudgeAll(facts), false);
+    EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.probe-old to headview.ini"});
     std::string error;
+    EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
+    EXPECT_EQ(ReadFileBytes(ini), "; kept\r\n" + kGood);
+    EXPECT_EQ(ReadFileBytes(misnamed), kGood);
+    DeleteFileW(WideFromUtf8(ini).c_str());
+    facts = GameFacts(folder);
+    repair = PlanRepair(facts, JudgeAll(facts), false);
+    EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.txt to headview.ini"});
     EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
     EXPECT_EQ(ReadFileBytes(ini), kGood);
     EXPECT_EQ(GetFileAttributesW(WideFromUtf8(misnamed).c_str()), INVALID_FILE_ATTRIBUTES);
@@ -195,39 +230,59 @@ TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
     EXPECT_EQ(ReadFileBytes(misnamed), "mine");
 }
 
-TEST(Repair, TheWorseFindingsChangeWinsAndAValueAlreadyRightIsNotListed)
+TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
 {
     const std::wstring folder = Full(L"repair-tracker\\");
     CreateDirectoryW(folder.c_str(), nullptr);
     const std::string ini = Utf8FromWide(folder) + "headview.ini";
     const std::string rawFollowed = Replaced(kGood, "source=1", "source=0");
-    const RepairRow rows[] = {
-        {"the raw yaw at zero, and 0,5: the [stop]'s offset of 0.0 wins over the [fix]'s 0.5",
-         Replaced(rawFollowed, "offset=0.0", "offset=0,5"),
-         {"change headviewing_source=0 to headviewing_source=1",
-          "change headviewing_offset=0,5 to headviewing_offset=0.0"},
-         kGood},
-        {"the raw yaw at zero, the offset already 0.0",
-         rawFollowed,
-         {"change headviewing_source=0 to headviewing_source=1"},
-         kGood},
+    const struct {
+        RepairRow repair;
+        double rawShake;  // degrees either way from pose to pose; 0: the raw yaw left at zero
+    } rows[] = {
+        {{"the raw yaw at zero, and 0,5: the [stop]'s offset of 0.0 wins over the [fix]'s 0.5",
+          Replaced(rawFollowed, "offset=0.0", "offset=0,5"),
+          {"change headviewing_source=0 to headviewing_source=1",
+           "change headviewing_offset=0,5 to headviewing_offset=0.0 (with the processed yaw, your tracker's centre "
+           "key centres the view)"},
+          kGood},
+         0.0},
+        {{"the raw yaw at zero, the offset already 0.0",
+          rawFollowed,
+          {"change headviewing_source=0 to headviewing_source=1"},
+          kGood},
+         0.0},
+        {{"-0,12 beside a shaking raw yaw: the offset it would be beside the processed yaw, in the same edit",
+          Replaced(rawFollowed, "offset=0.0", "offset=-0,12"),
+          {"change headviewing_offset=-0,12 to headviewing_offset=0.0 (-0.12 would turn the view 6.8 degrees to the "
+           "right of centre)",
+           "change headviewing_source=0 to headviewing_source=1"},
+          kGood},
+         0.05},
     };
     for (const auto& row : rows) {
-        WriteFileBytes(ini, row.before);
+        WriteFileBytes(ini, row.repair.before);
         Facts facts = GameFacts(folder);
         facts.watched = true;
         facts.tracker.region = kOpen;
-        for (int i = 0; i <= 40; ++i) {  // a head turned +-20 degrees, the raw yaw left at zero
+        for (int i = 0; i <= 40; ++i) {  // a head turned +-20 degrees
             FTPose pose = {};
             pose.yaw = static_cast<float>((i - 20) / kDegreesPerRadian);
+            if (row.rawShake > 0) {
+                pose.rawYaw = pose.yaw + static_cast<float>((i % 2 == 0 ? row.rawShake : -row.rawShake) / kDegreesPerRadian);
+            }
             AddPose(&facts.tracker, pose);
         }
         facts.tracker.published = 100;
         facts.tracker.sendingSeconds = 1.0;
-        const Repair repair = PlanRepair(facts.ini, JudgeAll(facts));
-        EXPECT_EQ(repair.steps, row.steps) << row.what;
+        const Repair repair = PlanRepair(facts, JudgeAll(facts), false);
+        EXPECT_EQ(repair.steps, row.repair.steps) << row.repair.what;
         std::string error;
-        EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.what << ": " << error;
-        EXPECT_EQ(ReadFileBytes(ini), row.after) << row.what;
+        EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.repair.what << ": " << error;
+        EXPECT_EQ(ReadFileBytes(ini), row.repair.after) << row.repair.what;
+        Facts again = GameFacts(folder);
+        again.watched = true;
+        again.tracker = facts.tracker;
+        EXPECT_TRUE(PlanRepair(again, JudgeAll(again), false).steps.empty()) << row.repair.what;
     }
 }

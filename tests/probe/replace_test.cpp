@@ -52,14 +52,14 @@ BOOL WINAPI MovedTheOriginalAwayTheReplacementHeld(LPCWSTR replaced, LPCWSTR rep
 
 }  // namespace
 
-TEST(WriteIniValue, EveryWayWindowsReplacementFailsLeavesAFileNamedHeadviewIni)
+TEST(WriteIni, EveryWayWindowsReplacementFailsLeavesAFileNamedHeadviewIni)
 {
     const std::string before = "[Settings]\r\nheadviewing_offset=0.05\r\n",
                       after = "[Settings]\r\nheadviewing_offset=-0.42\r\n";
     const struct {
         const char* what;
         ReplaceCall replace;
-        bool written;
+        bool written;  // and so the old file kept as .bak
         const std::string& file;
     } rows[] = {
         {"ReplaceFileW works", Replaces, true, after},
@@ -73,18 +73,24 @@ TEST(WriteIniValue, EveryWayWindowsReplacementFailsLeavesAFileNamedHeadviewIni)
     const std::wstring path = full;
     for (const auto& row : rows) {
         WriteFileBytes("replaced.ini", before);
+        WriteFileBytes("replaced.ini.bak", "a copy of an earlier change");
+        const IniFacts ini = GatherIniFacts(path);
+        Planned planned = {};
+        planned.sets[kOffsetKey] = true;
+        planned.values[kOffsetKey] = "-0.42";
         g_replaceFile = row.replace;
-        bool leftover = false;
         std::string error;
-        EXPECT_EQ(WriteIniValue(path, kOffsetKey, "-0.42", &leftover, &error), row.written)
-            << row.what << ": " << error;
+        EXPECT_EQ(WriteIni(ini, DecodeIni(after), planned, &error), row.written) << row.what << ": " << error;
         g_replaceFile = nullptr;
         if (g_held != INVALID_HANDLE_VALUE) {
             CloseHandle(g_held);
             g_held = INVALID_HANDLE_VALUE;
         }
         EXPECT_EQ(ReadFileBytes("replaced.ini"), row.file) << row.what;
-        EXPECT_EQ(GetFileAttributesW((path + L".probe-old").c_str()), INVALID_FILE_ATTRIBUTES) << row.what;
+        EXPECT_EQ(ReadFileBytes("replaced.ini.bak"), row.written ? before : "") << row.what;
+        // Removed, but where another program holds it open.
+        const bool held = row.replace == MovedTheOriginalAwayTheReplacementHeld;
+        EXPECT_EQ(GetFileAttributesW((path + L".probe-new").c_str()) != INVALID_FILE_ATTRIBUTES, held) << row.what;
         DeleteFileW((path + L".probe-new").c_str());
     }
 }
