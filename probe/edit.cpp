@@ -163,6 +163,9 @@ std::string WhyNotEditable(const IniFacts& ini)
     if (!ini.oddHeader.empty()) {
         return "Windows' reader and Wine's read its line " + ini.oddHeader + " otherwise";
     }
+    if (ini.controls) {
+        return "it holds control characters, which Windows' reader and Wine's may read otherwise";
+    }
     return "";
 }
 

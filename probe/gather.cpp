@@ -78,6 +78,8 @@ int KeyNamed(const IniLine& line, const IniFacts& ini, bool* exactly)
 void Explain(const IniText& text, IniFacts* ini)
 {
     ini->encoding = text.encoding;
+    ini->controls = std::any_of(text.units.begin(), text.units.end(),
+                                [](wchar_t c) { return c < L' ' && c != L'\t' && c != L'\r' && c != L'\n'; });
     ini->noSection = true;
     ini->empty = true;
     bool seen[kSettingKeyCount] = {};  // a line of the key under the first [Settings], the one the reader takes
@@ -107,6 +109,8 @@ void Explain(const IniText& text, IniFacts* ini)
             ini->misplaced[key] = shown;
             ini->misplacedLine[key] = static_cast<int>(at);
             ini->place[key] = PlaceOf(text, lines, at);
+        } else if (exactly && line.settings == 1 && !seen[key] && line.value == std::wstring::npos) {
+            ini->bare[key] = shown;
         } else if (!exactly && line.settings == 1 && ini->nearMiss[key].empty()) {
             ini->nearMiss[key] = shown;
             ini->nearMissLine[key] = static_cast<int>(at);

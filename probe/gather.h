@@ -43,10 +43,12 @@ struct IniFacts {
     bool noSection, markBeforeSection;  // no [Settings] line; a UTF-8 mark right before the first section line
     bool keyAbove;                      // a line of a key above every section
     std::string oddHeader;              // a section line the two readers end apart
+    bool controls;                      // characters below a blank but tabs and line ends, which they may read apart
     // A line of the key the reader does not take (outside the first [Settings],
     // or after the key's first line there), and where it stands.
     std::string misplaced[kSettingKeyCount], place[kSettingKeyCount];
     std::string nearMiss[kSettingKeyCount];  // a line under [Settings] whose name nearly is the key's
+    std::string bare[kSettingKeyCount];      // the key's line there without "=", which reads as none
     int misplacedLine[kSettingKeyCount], nearMissLine[kSettingKeyCount];  // those lines, counted from 0
     int sections;                                                         // [Settings] lines
 };

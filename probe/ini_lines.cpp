@@ -179,17 +179,27 @@ std::string PlaceOf(const IniText& text, const std::vector<IniLine>& lines, size
     return "under " + shown;
 }
 
+int KeyLine(const std::vector<IniLine>& lines, const char* key)
+{
+    for (size_t at = 0; at < lines.size(); ++at) {
+        if (lines[at].settings == 1 && !lines[at].header && SameName(lines[at].name, key)) {
+            return static_cast<int>(at);
+        }
+    }
+    return -1;
+}
+
 bool FirstValue(const IniText& text, const char* key, std::string* value)
 {
     value->clear();
-    for (const IniLine& line : SplitIni(text)) {
-        if (line.settings == 1 && !line.header && SameName(line.name, key)) {
-            const size_t from = std::min(line.value, line.end);
-            *value = Shown(text, Trimmed(text.units.substr(from, line.end - from)).substr(0, kSettingReadSize - 1));
-            return true;
-        }
+    const std::vector<IniLine> lines = SplitIni(text);
+    const int at = KeyLine(lines, key);
+    if (at < 0 || lines[at].value == std::wstring::npos) {
+        return false;  // none, or a name without "=": the reader gives the default, as for no key
     }
-    return false;
+    const IniLine& line = lines[at];
+    *value = Shown(text, Trimmed(text.units.substr(line.value, line.end - line.value)).substr(0, kSettingReadSize - 1));
+    return true;
 }
 
 std::wstring LineEndOf(const IniText& text)
@@ -246,22 +256,22 @@ IniText WithLinesAdded(IniText text, const std::wstring& lines)
 
 IniText WithValue(IniText text, SettingKey key, const std::string& value)
 {
-    for (const IniLine& line : SplitIni(text)) {
-        if (line.settings != 1 || line.header || !SameName(line.name, kSettingKeys[key])) {
-            continue;
-        }
-        const std::wstring comment = CommentOf(text, line);
-        if (line.value == std::wstring::npos) {
-            text.units.replace(line.end, 0, L"=" + WideFromUtf8(value));
-        } else {
-            text.units.replace(line.value, line.end - line.value, WideFromUtf8(value));
-        }
-        if (!comment.empty()) {
-            text.units.insert(line.start, comment + LineEndOf(text));
-        }
-        return text;
+    const std::vector<IniLine> lines = SplitIni(text);
+    const int at = KeyLine(lines, kSettingKeys[key]);
+    if (at < 0) {
+        return WithLinesAdded(text, WideFromUtf8(std::string(kSettingKeys[key]) + "=" + value) + LineEndOf(text));
     }
-    return WithLinesAdded(text, WideFromUtf8(std::string(kSettingKeys[key]) + "=" + value) + LineEndOf(text));
+    const IniLine& line = lines[at];
+    const std::wstring comment = CommentOf(text, line);
+    if (line.value == std::wstring::npos) {
+        text.units.insert(line.end, L"=" + WideFromUtf8(value));
+    } else {
+        text.units.replace(line.value, line.end - line.value, WideFromUtf8(value));
+    }
+    if (!comment.empty()) {
+        text.units.insert(line.start, comment + LineEndOf(text));
+    }
+    return text;
 }
 
 bool SectionHidden(const IniText& text)

@@ -36,8 +36,10 @@ std::string Shown(const IniText& text, const std::wstring& units);
 std::string TextOf(const IniText& text, const IniLine& line);
 // Where line `at` stands: "above every section", "under [Other]", "under a second [Settings]".
 std::string PlaceOf(const IniText& text, const std::vector<IniLine>& lines, size_t at);
+// The line the reader takes `key` from: its first under the first [Settings]; -1 for none.
+int KeyLine(const std::vector<IniLine>& lines, const char* key);
 // The value of `key`'s first line under the first [Settings], as the reader
-// keeps it: trimmed, 31 characters; false when there is none.
+// keeps it: trimmed, 31 characters; false when there is none, or it has no "=".
 bool FirstValue(const IniText& text, const char* key, std::string* value);
 
 // The text transforms of an edit.

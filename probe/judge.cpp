@@ -207,7 +207,11 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
     if (key < kSourceKey) {
         uses += " and logs an error line at each reading";
     }
-    const std::string &misplaced = ini.misplaced[key], &nearMiss = ini.nearMiss[key], &text = ini.texts[key];
+    const std::string &misplaced = ini.misplaced[key], &text = ini.texts[key];
+    std::string nearMiss = ini.nearMiss[key];
+    if (!ini.bare[key].empty()) {
+        nearMiss.clear();  // the reader stops at the key's bare line: that line is what to mend
+    }
     const bool present = ini.present[key], elsewhere = !misplaced.empty();
     std::string section = "[Settings]";
     if (ini.sections > 1) {
@@ -227,7 +231,9 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
     Add(out, !present && !elsewhere && !nearMiss.empty(), kFix, "The line @ looks like @ misspelt, so @. Write it as:",
         {nearMiss, kSettingKeys[key], uses},
         OnLine(Edit::kRenameKey, Corrected(ini.settings, key, ValueOf(nearMiss)), ini.nearMissLine[key]));
-    Add(out, !present && !elsewhere && nearMiss.empty() && key < kSourceKey, kFix,  // the later keys: read as always
+    Add(out, !present && !elsewhere && !ini.bare[key].empty(), kFix,
+        "The line @ has no \"=\", so @. Write it as:", {ini.bare[key], uses}, Sets({{k, kSuggested[key]}}));
+    Add(out, !present && !elsewhere && nearMiss.empty() && ini.bare[key].empty() && key < kSourceKey, kFix,
         "headview.ini has no @ under " + section + ", so @. Add this line there:", {kSettingKeys[key], uses},
         Sets({{k, kSuggested[key]}}));
 }

@@ -21,14 +21,13 @@ struct KeyChange {
 struct Round {
     KeyChange keys[kSettingKeyCount];
     std::vector<int> order;  // the keys, worst change first
-    bool addSection;
+    bool addSection, breakMark;
 };
 
 struct Plan {
     Edit whole;  // kShippedFile or kRenameFile: the file as a whole, first
     std::string renamed;
-    std::vector<Round> rounds;
-    bool breakMark;
+    std::vector<Round> rounds;  // each judged on the text the ones before left
 };
 
 // The player's own changes first, then the worst.
@@ -60,7 +59,7 @@ Round Collect(const Findings& findings, bool askedOnly, Plan* plan)
             plan->renamed = f->change.file;
         }
         round.addSection = round.addSection || edit == Edit::kAddSection;
-        plan->breakMark = plan->breakMark || edit == Edit::kBreakMark;
+        round.breakMark = round.breakMark || edit == Edit::kBreakMark;
         for (const KeyValue& kv : f->change.sets) {
             KeyChange& k = round.keys[kv.key];
             bool lineTaken = false;
@@ -86,7 +85,7 @@ Round Collect(const Findings& findings, bool askedOnly, Plan* plan)
 // whose line already holds the key. False when the round brings nothing new.
 bool Merge(Round round, Plan* plan)
 {
-    bool news = round.addSection;
+    bool news = round.addSection || round.breakMark;
     for (int key = 0; key < kSettingKeyCount; ++key) {
         KeyChange& later = round.keys[key];
         for (Round& earlier : plan->rounds) {
@@ -136,8 +135,8 @@ void PlanKey(const KeyValue& kv, Repair* r)
 }
 
 // The near misses mended and the misplaced lines taken out, from the last
-// up (the lines above keep their places); the lines taken out, with the
-// comments right above them, put under the first [Settings] in their order.
+// up (the lines above keep their places); then each line taken out, with the
+// comments right above it, set under the first [Settings] in their order.
 void EditLines(const Round& round, Repair* r)
 {
     std::vector<const KeyChange*> onLines;
@@ -151,7 +150,7 @@ void EditLines(const Round& round, Repair* r)
     const std::string section = Section(r->text);
     const std::wstring lineEnd = LineEndOf(r->text);
     std::vector<std::string> steps;
-    std::wstring added;
+    std::vector<std::pair<const KeyChange*, std::wstring>> moved;  // with the comments that go with it
     for (const KeyChange* k : onLines) {
         const IniLine& line = lines[static_cast<size_t>(k->line)];
         const std::string old = TextOf(r->text, line), now = LineOf(k->kv);
@@ -173,11 +172,19 @@ void EditLines(const Round& round, Repair* r)
         }
         steps.insert(steps.begin(), Noted(step, k->kv.why, comment));
         const size_t first = lines[CommentsAbove(lines, static_cast<size_t>(k->line))].start;
-        added.insert(0, r->text.units.substr(first, line.start - first) + above + WideFromUtf8(now) + lineEnd);
+        moved.insert(moved.begin(), {k, r->text.units.substr(first, line.start - first) + above});
         r->text.units.erase(first, line.next - first);
     }
-    if (!added.empty()) {
-        r->text = WithLinesAdded(r->text, added);
+    for (const auto& m : moved) {
+        const KeyValue& kv = m.first->kv;
+        const std::vector<IniLine> now = SplitIni(r->text);
+        const int at = KeyLine(now, kSettingKeys[kv.key]);  // a line of the key without "="
+        if (at < 0) {
+            r->text = WithLinesAdded(r->text, m.second + WideFromUtf8(LineOf(kv)) + lineEnd);
+        } else {
+            r->text = WithValue(r->text, kv.key, kv.value);
+            r->text.units.insert(now[static_cast<size_t>(at)].start, m.second);
+        }
     }
     r->steps.insert(r->steps.end(), steps.begin(), steps.end());
 }
@@ -208,11 +215,11 @@ void SetKey(const KeyValue& kv, Repair* r)
     if (there && old == kv.value) {
         return;  // reads so already
     }
+    const std::vector<IniLine> lines = SplitIni(r->text);
+    const int at = KeyLine(lines, key);
     std::wstring comment;
-    for (const IniLine& line : SplitIni(r->text)) {
-        if (comment.empty() && line.settings == 1 && !line.header && SameName(line.name, key)) {
-            comment = CommentOf(r->text, line);
-        }
+    if (at >= 0) {
+        comment = CommentOf(r->text, lines[static_cast<size_t>(at)]);
     }
     if (there) {
         r->steps.push_back(Noted("change " + std::string(key) + "=" + old + " to " + LineOf(kv), kv.why, comment));
@@ -259,11 +266,13 @@ Repair Apply(const IniFacts& ini, const Plan& plan)
                 SetKey(round.keys[key].kv, &r);
             }
         }
-    }
-    if ((plan.breakMark || !r.steps.empty()) && SectionHidden(r.text)) {
-        r.steps.push_back("put a line end after the UTF-8 mark before [Settings], so that Windows' reader sees it");
-        r.text = WithSectionSeen(r.text);
-        r.planned.reveals = true;
+        // Any change, and the mark that hides the section from Windows' reader goes: at the round's end,
+        // so that the next round is judged on the very text it is made on.
+        if ((round.breakMark || !r.steps.empty()) && SectionHidden(r.text)) {
+            r.steps.push_back("put a line end after the UTF-8 mark before [Settings], so that Windows' reader sees it");
+            r.text = WithSectionSeen(r.text);
+            r.planned.reveals = true;
+        }
     }
     return r;
 }
