@@ -400,3 +400,66 @@ TEST_F(StatusBadInputTest, CannotPublishIntoARegionTooSmallToMapTheBlock)
     CloseHandle(file);
     EXPECT_EQ(ReadFileBytes(GamePath("short-status.bin")), std::string(16, 's'));
 }
+
+namespace {
+
+// The block of a game in another process, as a probe reads it: a view of
+// its own, the sequence even and the same before and after the copy.
+bool ReadBlock(const StatusPeek& peek, StatusBlock* copy)
+{
+    const uint32_t sequence = peek.block->sequence;
+    memcpy(copy, peek.block, sizeof *copy);
+    return sequence % 2 == 0 && peek.block->sequence == sequence;
+}
+
+}  // namespace
+
+// headview-game --pause-at: a game that runs no frame for a while leaves its
+// block as its last frame wrote it, and a view held past the game's end
+// keeps the last block, with the ended game's process.
+class GameProgramTest : public GameTest {};
+
+TEST_F(GameProgramTest, StatusOfAPausedGame)
+{
+    WriteIni(IniText({"1", "0", "1", "0", nullptr, "1"}));
+    const std::string folder = gameDir_.substr(0, gameDir_.size() - 1);  // a trailing \ would escape the quote
+    HANDLE game = StartProgram("headview-game.exe",
+                               "--quiet --frames 6 --pause-at 3:60000 --game-dir \"" + folder + "\"");
+    ASSERT_NE(game, nullptr);
+    const DWORD gameProcess = GetProcessId(game);
+    StatusPeek peek;
+    StatusBlock block = {};
+    for (int look = 0; look < 3000 && !(peek.block != nullptr || peek.Open()); ++look) {
+        Sleep(10);
+    }
+    ASSERT_NE(peek.block, nullptr) << "the game made the region";
+    for (int look = 0; look < 3000 && !(ReadBlock(peek, &block) && block.frames >= 3); ++look) {
+        Sleep(10);
+    }
+    EXPECT_EQ(block.frames, 3u) << "paused after frame 3";
+    EXPECT_EQ(block.processId, gameProcess);
+    Sleep(500);
+    ASSERT_TRUE(ReadBlock(peek, &block));
+    EXPECT_EQ(block.frames, 3u) << "no frame while paused";
+    EXPECT_EQ(WaitForExit(game, 0), STILL_ACTIVE);
+    StopProgram(game);
+    ASSERT_TRUE(ReadBlock(peek, &block));
+    EXPECT_EQ(block.frames, 3u) << "the view held keeps the last block";
+    EXPECT_EQ(block.processId, gameProcess) << "of a game that has ended";
+}
+
+TEST_F(GameProgramTest, PauseAtTakesAFrameAndMilliseconds)
+{
+    const std::string folder = gameDir_.substr(0, gameDir_.size() - 1);
+    const struct {
+        const char* pause;
+        DWORD exitCode;  // 2: the usage printed
+    } rows[] = {{"2:10", 0}, {"2:0", 0}, {"0:10", 2}, {"2", 2}, {"x:10", 2}};
+    for (const auto& row : rows) {
+        HANDLE game = StartProgram("headview-game.exe", std::string("--quiet --frames 3 --pause-at ") + row.pause +
+                                                            " --game-dir \"" + folder + "\"");
+        ASSERT_NE(game, nullptr);
+        EXPECT_EQ(WaitForExit(game, 30000), row.exitCode) << row.pause;
+        CloseHandle(game);
+    }
+}
