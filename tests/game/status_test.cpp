@@ -463,3 +463,107 @@ TEST_F(GameProgramTest, PauseAtTakesAFrameAndMilliseconds)
         CloseHandle(game);
     }
 }
+
+namespace {
+
+// Watches the plugin's own view of the block, access by access: the page
+// guarded, each access faults once, a snapshot of the block is taken through
+// the test's view of the same bytes, the access runs one instruction under
+// the trap flag, and the guard is set again. An access that changed any
+// byte past the sequence is a field written; the sequence before it must be
+// odd.
+struct BlockWatch {
+    uint8_t* watched = nullptr;          // the plugin's view
+    const uint8_t* mirror = nullptr;     // the test's view of the same region
+    uint8_t before[sizeof(StatusBlock)] = {};
+    bool stepping = false;
+    int fieldWrites = 0;
+    int fieldWritesWhileEven = 0;
+};
+BlockWatch* watch = nullptr;
+
+void GuardWatchedPage()
+{
+    DWORD was = 0;
+    VirtualProtect(watch->watched, kPage, PAGE_READWRITE | PAGE_GUARD, &was);
+}
+
+LONG CALLBACK WatchBlockWrites(EXCEPTION_POINTERS* info)
+{
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (watch == nullptr) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    if (record->ExceptionCode == STATUS_GUARD_PAGE_VIOLATION && record->NumberParameters >= 2 &&
+        reinterpret_cast<uint8_t*>(record->ExceptionInformation[1]) >= watch->watched &&
+        reinterpret_cast<uint8_t*>(record->ExceptionInformation[1]) < watch->watched + kPage) {
+        memcpy(watch->before, watch->mirror, sizeof watch->before);
+        watch->stepping = true;
+        info->ContextRecord->EFlags |= 0x100;  // the trap flag: one instruction, then a single-step exception
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
+    if (record->ExceptionCode == EXCEPTION_SINGLE_STEP && watch->stepping) {
+        watch->stepping = false;
+        if (memcmp(watch->before + 4, watch->mirror + 4, sizeof watch->before - 4) != 0) {
+            uint32_t sequence = 0;
+            memcpy(&sequence, watch->before, sizeof sequence);
+            ++watch->fieldWrites;
+            watch->fieldWritesWhileEven += sequence % 2 == 0 ? 1 : 0;
+        }
+        GuardWatchedPage();
+        return EXCEPTION_CONTINUE_EXECUTION;
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+// The plugin's view of the region the test made: the other mapped page of
+// this process with the same bytes.
+uint8_t* FindOtherView(const uint8_t* ours)
+{
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        auto* base = static_cast<uint8_t*>(region.BaseAddress);
+        if (region.State == MEM_COMMIT && region.Type == MEM_MAPPED && region.Protect == PAGE_READWRITE &&
+            region.RegionSize >= kPage && base != ours && memcmp(base, ours, kPage) == 0) {
+            return base;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TEST_F(StatusBadInputTest, NoFieldIsWrittenWhileTheSequenceIsEven)
+{
+    HANDLE other = MakeRegion(kPage, 0x5A);
+    ASSERT_NE(other, nullptr);
+    StatusPeek peek;
+    ASSERT_TRUE(peek.Open());
+    uint8_t* ours = reinterpret_cast<uint8_t*>(peek.block);
+    WriteIni(IniText({"1", "0", "1", "0", nullptr, "1"}));
+    StartPlugin();
+    RunFrame(InVehicle());
+    BlockWatch w;
+    w.mirror = ours;
+    w.watched = FindOtherView(ours);
+    ASSERT_NE(w.watched, nullptr) << "the plugin's view of the block";
+    void* handler = AddVectoredExceptionHandler(1, WatchBlockWrites);
+    ASSERT_NE(handler, nullptr);
+    for (int frame = 0; frame < 3; ++frame) {
+        const uint32_t sequence = peek.block->sequence;
+        memset(ours + 4, 0xEE, sizeof(StatusBlock) - 4);  // every field to be written again
+        watch = &w;
+        GuardWatchedPage();
+        RunFrame(InVehicle());
+        DWORD was = 0;
+        VirtualProtect(w.watched, kPage, PAGE_READWRITE, &was);
+        watch = nullptr;
+        EXPECT_EQ(peek.block->sequence, sequence + 2) << "odd, then even";
+        EXPECT_EQ(peek.block->frames, frame + 2u);
+    }
+    RemoveVectoredExceptionHandler(handler);
+    EXPECT_GE(w.fieldWrites, 3) << "the block's fields written in each frame";
+    EXPECT_EQ(w.fieldWritesWhileEven, 0);
+    CloseHandle(other);
+}
