@@ -104,6 +104,18 @@ uint32_t EndedProcess(bool keep, HANDLE* handle)
     return info.dwProcessId;
 }
 
+// Views of files and regions mapped in this process.
+size_t MappedViews()
+{
+    size_t views = 0;
+    MEMORY_BASIC_INFORMATION region;
+    for (const char* address = nullptr; VirtualQuery(address, &region, sizeof region) == sizeof region;
+         address = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        views += region.Type == MEM_MAPPED && region.BaseAddress == region.AllocationBase ? 1 : 0;
+    }
+    return views;
+}
+
 bool NameExists()
 {
     HANDLE mapping = OpenFileMappingW(FILE_MAP_READ, FALSE, kStatusRegionName);
@@ -243,7 +255,9 @@ TEST(LookAtGame, TheRegionAsAGameOrAnotherProgramLeftIt)
             *view = *row.block;
         }
         StatusBlock copy = {};
+        const size_t views = MappedViews();
         EXPECT_EQ(LookAtGame(&copy), row.seen) << row.what;
+        EXPECT_EQ(MappedViews(), views) << row.what << ": no view left mapped";
         if (row.seen == kHeadviewRuns) {
             EXPECT_EQ(memcmp(&copy, row.block, sizeof copy), 0) << row.what;
         }
