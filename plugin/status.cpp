@@ -36,21 +36,6 @@ bool MapStatusView()
     return g_view != nullptr;
 }
 
-void FillFrameFields(const FTPose& pose)
-{
-    g_status.enabled = g_settings.enabled;
-    g_status.test = g_settings.test;
-    g_status.multiplier = g_settings.multiplier;
-    g_status.offset = g_settings.offset;
-    g_status.source = g_settings.source;
-    g_status.status = g_settings.status;
-    memcpy(g_status.origin, g_settingOrigins, sizeof g_status.origin);
-    g_status.iniFound = g_iniFound;
-    g_status.link = FTLinkState();
-    g_status.counter = FTLastCounter();
-    g_status.yaw = SteeringYaw(pose, g_settings.source);
-}
-
 // The sequence goes odd, then even, on from the one in the region, so that a reader sees it change
 // even under a copy of the last game's block. x86-64 makes stores visible in program order; the
 // release fences keep the compiler from moving the copy across either store of the sequence.
@@ -81,6 +66,16 @@ void PublishStatus(const FTPose& pose)
     if (g_settings.status != 1 || (g_view == nullptr && !MapStatusView())) {
         return;
     }
-    FillFrameFields(pose);
+    g_status.enabled = g_settings.enabled;
+    g_status.test = g_settings.test;
+    g_status.multiplier = g_settings.multiplier;
+    g_status.offset = g_settings.offset;
+    g_status.source = g_settings.source;
+    g_status.status = g_settings.status;
+    memcpy(g_status.origin, g_settingOrigins, sizeof g_status.origin);
+    g_status.iniFound = g_iniFound;
+    g_status.link = FTLinkState();
+    g_status.counter = FTLastCounter();
+    g_status.yaw = SteeringYaw(pose, g_settings.source);
     WriteStatusView();
 }

@@ -11,6 +11,6 @@ extern StatusBlock g_status;
 
 // Start-up: when the script started, and the game's process.
 void StartStatus();
-// Last frame stage: while status is exactly 1, writes the block to the region, made or opened the
-// first time; says once in the log when it cannot.
+// Last frame stage: while status is exactly 1, notes the settings, the link and the yaw and writes
+// the block to the region, made or opened the first time; says once in the log when it cannot.
 void PublishStatus(const FTPose& pose);
