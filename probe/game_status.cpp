@@ -71,7 +71,8 @@ GameSeen LookAtGame(StatusBlock* copy)
     if (mapping == nullptr) {
         return GetLastError() == ERROR_FILE_NOT_FOUND ? kNoGame : kNotHeadviews;
     }
-    const auto* view = static_cast<const StatusBlock*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(StatusBlock)));
+    const auto* view =
+        static_cast<const StatusBlock*>(MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, sizeof(StatusBlock)));
     CloseHandle(mapping);
     if (view == nullptr) {
         return kNotHeadviews;

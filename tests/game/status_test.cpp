@@ -155,30 +155,58 @@ TEST_F(StatusTest, ABlockAfterEachFrameWithTheRegionHeadviewMade)
 
     const auto ini = [this](IniKeys keys) { return [this, keys] { WriteIni(IniText(keys)); }; };
     const std::vector<Step> steps = {
-        {"on foot, no pose yet", nullptr, OnFoot(), 1,
+        {"on foot, no pose yet",
+         nullptr,
+         OnFoot(),
+         1,
          {4, 2, 1, 1, 2, 0.25f, 0, 1, {F, F, F, F, A, F}, 1, kLinkMade, 0, 0.0f, 0, 0.0f, 0}},
-        {"a pose (raw yaw 0.75, processed 0.25), in a vehicle", [this] { WritePose(5, 0.25f, 0.75f); }, InVehicle(),
-         1, {6, 3, 1, 1, 2, 0.25f, 0, 1, {F, F, F, F, A, F}, 1, kLinkMade, 5, 0.75f, 1, 2.0f, 3}},
-        {"source 1 and an unreadable gain", ini({"1", "1", "zz", "0.25", "1", "1"}), InVehicle(), 1,
+        {"a pose (raw yaw 0.75, processed 0.25), in a vehicle",
+         [this] { WritePose(5, 0.25f, 0.75f); },
+         InVehicle(),
+         1,
+         {6, 3, 1, 1, 2, 0.25f, 0, 1, {F, F, F, F, A, F}, 1, kLinkMade, 5, 0.75f, 1, 2.0f, 3}},
+        {"source 1 and an unreadable gain",
+         ini({"1", "1", "zz", "0.25", "1", "1"}),
+         InVehicle(),
+         1,
          {8, 4, 1, 1, 35, 0.25f, 1, 1, {F, F, B, F, F, F}, 1, kLinkMade, 5, 0.25f, 1, 17.5f, 4}},
-        {"the camera off", ini({"0", "1", "2", "0.25", "1", "1"}), InVehicle(), 1,
+        {"the camera off",
+         ini({"0", "1", "2", "0.25", "1", "1"}),
+         InVehicle(),
+         1,
          {10, 5, 0, 1, 2, 0.25f, 1, 1, {F, F, F, F, F, F}, 1, kLinkMade, 5, 0.25f, -1, 17.5f, 4}},
-        {"a character that does not exist", ini({"1", "1", "2", "0.25", "1", "1"}), SimWorld{kPlayer, 1, 0}, 1,
+        {"a character that does not exist",
+         ini({"1", "1", "2", "0.25", "1", "1"}),
+         SimWorld{kPlayer, 1, 0},
+         1,
          {12, 6, 1, 1, 2, 0.25f, 1, 1, {F, F, F, F, F, F}, 1, kLinkMade, 5, 0.25f, 1, 17.5f, 4}},
         {"headview.ini deleted: the values and their origins stay",
-         [this] { ASSERT_TRUE(std::filesystem::remove(WideFromUtf8(GamePath("headview.ini")))); }, InVehicle(), 1,
+         [this] { ASSERT_TRUE(std::filesystem::remove(WideFromUtf8(GamePath("headview.ini")))); },
+         InVehicle(),
+         1,
          {14, 7, 1, 1, 2, 0.25f, 1, 1, {F, F, F, F, F, F}, 0, kLinkMade, 5, 0.25f, 1, 1.0f, 7}},
-        {"back with test 0, no offset, no source", ini({"1", "0", "4", nullptr, nullptr, "1"}), InVehicle(), 1,
+        {"back with test 0, no offset, no source",
+         ini({"1", "0", "4", nullptr, nullptr, "1"}),
+         InVehicle(),
+         1,
          {16, 8, 1, 0, 4, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkMade, 5, 0.75f, 1, 3.0f, 8}},
         {"test 0: an edit is not read; a pose past the counter's wrap, on foot",
          [&] {
              WriteIni(IniText({"1", "0", "8", nullptr, nullptr, "1"}));
              WritePose(1001, 0.125f, 0.5f);
          },
-         OnFoot(), 1, {18, 9, 1, 0, 4, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkMade, 1001, 0.5f, 0, 3.0f, 8}},
-        {"the counter the plugin reset", nullptr, OnFoot(), 1,
+         OnFoot(),
+         1,
+         {18, 9, 1, 0, 4, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkMade, 1001, 0.5f, 0, 3.0f, 8}},
+        {"the counter the plugin reset",
+         nullptr,
+         OnFoot(),
+         1,
          {20, 10, 1, 0, 4, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkMade, 0, 0.5f, 0, 3.0f, 8}},
-        {"many frames on", nullptr, InVehicle(), 90,
+        {"many frames on",
+         nullptr,
+         InVehicle(),
+         90,
          {200, 100, 1, 0, 4, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkMade, 0, 0.5f, 1, 2.0f, 100}},
     };
     RunSteps(steps);
@@ -193,9 +221,15 @@ TEST_F(StatusTest, ATrackerThatCannotOpenThenOneFound)
     ASSERT_NE(squatter, nullptr);
     StartPlugin();
     const std::vector<Step> steps = {
-        {"the tracker's region cannot open", nullptr, InVehicle(), 1,
+        {"the tracker's region cannot open",
+         nullptr,
+         InVehicle(),
+         1,
          {2, 1, 1, 0, 3, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkCannotOpen, 0, 0.0f, -1, 0.0f, 0}},
-        {"asked again each frame", nullptr, InVehicle(), 2,
+        {"asked again each frame",
+         nullptr,
+         InVehicle(),
+         2,
          {6, 3, 1, 0, 3, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkCannotOpen, 0, 0.0f, -1, 0.0f, 0}},
         {"a tracker made the region",
          [&] {
@@ -203,7 +237,9 @@ TEST_F(StatusTest, ATrackerThatCannotOpenThenOneFound)
              tracker_ = StartTracker("--pose 7:-0.25");
              ASSERT_NE(tracker_, nullptr);
          },
-         InVehicle(), 1, {8, 4, 1, 0, 3, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkFound, 7, -0.25f, 1, -0.75f, 4}},
+         InVehicle(),
+         1,
+         {8, 4, 1, 0, 3, 0.0f, 0, 1, {F, F, F, B, A, F}, 1, kLinkFound, 7, -0.25f, 1, -0.75f, 4}},
     };
     RunSteps(steps);
     EXPECT_EQ(SetupMessages().back(), "FTCreateMapping: Mapping opened.");
@@ -333,7 +369,8 @@ TEST_F(StatusBadInputTest, TakesOverARegionMadeFirstAndWritesOnlyItsBlock)
     EXPECT_EQ(peek.block->frames, 12u);
     EXPECT_EQ(peek.block->sequence, 0x5A5A5A5Au + 24) << "on from the sequence found, 2 a frame";
     const uint8_t* bytes = reinterpret_cast<const uint8_t*>(peek.block);
-    EXPECT_TRUE(AllBytesAre(bytes + sizeof(StatusBlock), kPage - sizeof(StatusBlock), 0x5A)) << "nothing past the block";
+    EXPECT_TRUE(AllBytesAre(bytes + sizeof(StatusBlock), kPage - sizeof(StatusBlock), 0x5A))
+        << "nothing past the block";
     CloseHandle(other);
 }
 
@@ -362,7 +399,8 @@ TEST_F(StatusBadInputTest, GarbageWrittenIntoTheBlockEachFrameChangesNothing)
     EXPECT_EQ(peek.block->frames, 12u) << "the last frame's block over the garbage";
     EXPECT_EQ(peek.block->version, kStatusVersion);
     EXPECT_EQ(peek.block->sequence, 0xCCCCCCCCu + 2) << "on from the twelfth garbage";
-    EXPECT_TRUE(AllBytesAre(bytes + sizeof(StatusBlock), kPage - sizeof(StatusBlock), 0x5A)) << "nothing past the block";
+    EXPECT_TRUE(AllBytesAre(bytes + sizeof(StatusBlock), kPage - sizeof(StatusBlock), 0x5A))
+        << "nothing past the block";
     CloseHandle(other);
 }
 
@@ -423,8 +461,8 @@ TEST_F(GameProgramTest, StatusOfAPausedGame)
 {
     WriteIni(IniText({"1", "0", "1", "0", nullptr, "1"}));
     const std::string folder = gameDir_.substr(0, gameDir_.size() - 1);  // a trailing \ would escape the quote
-    HANDLE game = StartProgram("headview-game.exe",
-                               "--quiet --frames 6 --pause-at 3:60000 --game-dir \"" + folder + "\"");
+    HANDLE game =
+        StartProgram("headview-game.exe", "--quiet --frames 6 --pause-at 3:60000 --game-dir \"" + folder + "\"");
     ASSERT_NE(game, nullptr);
     const DWORD gameProcess = GetProcessId(game);
     StatusPeek peek;
@@ -473,8 +511,8 @@ namespace {
 // byte past the sequence is a field written; the sequence before it must be
 // odd.
 struct BlockWatch {
-    uint8_t* watched = nullptr;          // the plugin's view
-    const uint8_t* mirror = nullptr;     // the test's view of the same region
+    uint8_t* watched = nullptr;       // the plugin's view
+    const uint8_t* mirror = nullptr;  // the test's view of the same region
     uint8_t before[sizeof(StatusBlock)] = {};
     bool stepping = false;
     int fieldWrites = 0;

@@ -248,8 +248,8 @@ TEST(LookAtGame, TheRegionAsAGameOrAnotherProgramLeftIt)
         HANDLE mapping = nullptr;
         StatusBlock* view = nullptr;
         if (row.regionBytes != 0) {
-            mapping =
-                CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, row.regionBytes, kStatusRegionName);
+            mapping = CreateFileMappingW(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, row.regionBytes,
+                                         kStatusRegionName);
             view = static_cast<StatusBlock*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(StatusBlock)));
             ASSERT_NE(view, nullptr) << row.what;
             *view = *row.block;

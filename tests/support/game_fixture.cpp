@@ -85,8 +85,8 @@ std::string TraceLine(const SimEvent& event)
     int length = snprintf(line, sizeof line, "%u %u %016llx", event.frame, event.kind,
                           static_cast<unsigned long long>(event.hash));
     for (uint32_t i = 0; i < event.argCount && i < kSimMaxArgs; ++i) {
-        length += snprintf(line + length, sizeof line - length, " %llx",
-                           static_cast<unsigned long long>(event.args[i]));
+        length +=
+            snprintf(line + length, sizeof line - length, " %llx", static_cast<unsigned long long>(event.args[i]));
     }
     snprintf(line + length, sizeof line - length, " -> %llx\n", static_cast<unsigned long long>(event.result));
     return line;

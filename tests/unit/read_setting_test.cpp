@@ -139,19 +139,27 @@ TEST_F(ReadSettingTest, WhereEachValueCameFrom)
         std::vector<int> origins;  // by SettingKey
         bool allRead;
     } rows[] = {
-        {"all six", "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\nheadviewing_offset=0.5\r\n"
-                    "headviewing_source=1\r\nheadviewing_status=1\r\n",
-         {F, F, F, F, F, F}, true},
-        {"the two later keys left out", "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
-                                        "headviewing_offset=0.5\r\n",
-         {F, F, F, F, A, A}, true},
+        {"all six",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\nheadviewing_offset=0.5\r\n"
+         "headviewing_source=1\r\nheadviewing_status=1\r\n",
+         {F, F, F, F, F, F},
+         true},
+        {"the two later keys left out",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
+         "headviewing_offset=0.5\r\n",
+         {F, F, F, F, A, A},
+         true},
         {"none", "", {B, B, B, B, A, A}, false},
-        {"each unreadable", "headviewing=on\r\nheadviewing_test=x\r\nheadviewing_multiplier=3 9\r\n"
-                            "headviewing_offset=.5.\r\nheadviewing_source=\r\nheadviewing_status=yes\r\n",
-         {B, B, B, B, B, B}, false},
-        {"only the status unreadable", "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
-                                       "headviewing_offset=0\r\nheadviewing_status=1 ;on\r\n",
-         {F, F, F, F, A, B}, false},
+        {"each unreadable",
+         "headviewing=on\r\nheadviewing_test=x\r\nheadviewing_multiplier=3 9\r\n"
+         "headviewing_offset=.5.\r\nheadviewing_source=\r\nheadviewing_status=yes\r\n",
+         {B, B, B, B, B, B},
+         false},
+        {"only the status unreadable",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
+         "headviewing_offset=0\r\nheadviewing_status=1 ;on\r\n",
+         {F, F, F, F, A, B},
+         false},
     };
     for (const auto& row : rows) {
         Write(row.lines);
