@@ -5,10 +5,13 @@
 // (script hook resume, the plugin's whole frame, the yield).
 // Floor: the same frame's platform calls made directly: the bounded mutex
 // wait and release, the 92-byte copy and the identifier write; with the test
-// flag at 1 also the path resolution, the existence test and five profile
-// string reads.
+// flag at 1 also the path resolution, the existence test and six profile
+// string reads; with the status published (--status, headviewing_status=1)
+// also the 96-byte block written between its two sequence stores.
 // Both are timed frame by frame in turn; the figures are medians of seven
-// repetitions.
+// repetitions. The test flag at 0 stops the plugin reading headview.ini, so
+// one process measures one status value: scripts/bench.sh runs it for each.
+#include "plugin/status_block.h"
 #include "settings/utf8.h"
 #include "sim/game/game_host.h"
 #include "sim/game/sibling_program.h"
@@ -20,6 +23,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <atomic>
 #include <string>
 #include <vector>
 
@@ -45,13 +49,27 @@ struct Floor {
     HANDLE mutex;
     FTPose record;
     wchar_t path[260];
+    StatusBlock* status;  // null: status not published
+    StatusBlock block;
 };
+
+// The block written as the plugin writes it: the sequence odd, the block,
+// the sequence even.
+void WriteStatus(Floor* floor)
+{
+    floor->block.sequence = floor->status->sequence | 1u;
+    floor->status->sequence = floor->block.sequence;
+    std::atomic_thread_fence(std::memory_order_release);
+    *floor->status = floor->block;
+    std::atomic_thread_fence(std::memory_order_release);
+    floor->status->sequence = floor->block.sequence + 1;
+}
 
 void FloorFrame(Floor* floor, bool withSettings)
 {
     if (withSettings) {
-        static const wchar_t* const keys[] = {L"headviewing", L"headviewing_test", L"headviewing_multiplier",
-                                              L"headviewing_offset", L"headviewing_source"};
+        static const wchar_t* const keys[] = {L"headviewing",        L"headviewing_test",   L"headviewing_multiplier",
+                                              L"headviewing_offset", L"headviewing_source", L"headviewing_status"};
         wchar_t value[32];
         GetFullPathNameW(L"headview.ini", 260, floor->path, nullptr);
         GetFileAttributesW(floor->path);
@@ -64,6 +82,9 @@ void FloorFrame(Floor* floor, bool withSettings)
         floor->view->clientId[0] = '0';
         floor->view->clientId[1] = '\0';
         ReleaseMutex(floor->mutex);
+    }
+    if (floor->status != nullptr) {
+        WriteStatus(floor);
     }
 }
 
@@ -101,16 +122,26 @@ void Compare(const char* label, const Game& game, Floor* floor, bool withSetting
         bare.push_back(floorSeconds * 1e6 / frames);
         ratios.push_back(pluginSeconds / floorSeconds);
     }
-    printf("%-8s plugin %9.2f us/frame   floor %9.2f us/frame   ratio %.3f   (%d frames x %d)\n", label,
+    printf("%-16s plugin %9.2f us/frame   floor %9.2f us/frame   ratio %.3f   (%d frames x %d)\n", label,
            Median(plugin), Median(bare), Median(ratios), frames, kRepetitions);
 }
 
-void WriteIni(int test)
+void WriteIni(int test, int status)
 {
     FILE* ini = fopen("headview.ini", "w");
-    fprintf(ini, "[Settings]\nheadviewing=1\nheadviewing_test=%d\nheadviewing_multiplier=39\nheadviewing_offset=0\n",
-            test);
+    fprintf(ini,
+            "[Settings]\nheadviewing=1\nheadviewing_test=%d\nheadviewing_multiplier=39\nheadviewing_offset=0\n"
+            "headviewing_source=0\nheadviewing_status=%d\n",
+            test, status);
     fclose(ini);
+}
+
+// The plugin's status block, mapped as a reader would map it to write.
+StatusBlock* OpenStatus()
+{
+    HANDLE mapping = OpenFileMappingW(FILE_MAP_ALL_ACCESS, FALSE, kStatusRegionName);
+    return mapping ? static_cast<StatusBlock*>(MapViewOfFile(mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(StatusBlock)))
+                   : nullptr;
 }
 
 HANDLE StartTracker(const std::string& arguments)
@@ -150,20 +181,23 @@ void WorstFrameUnderHeldMutex(const char* label, const Game& game, HANDLE mutex)
         Sleep(1);
     }
     StopTracker(tracker);
-    printf("%-8s held mutex: worst plugin frame %.2f ms, worst bare 5 ms wait %.2f ms, %d of %d frames over 6 ms\n",
+    printf("%-16s held mutex: worst plugin frame %.2f ms, worst bare 5 ms wait %.2f ms, %d of %d frames over 6 ms\n",
            label, worstFrame * 1e3, worstWait * 1e3, slowFrames, frames);
 }
 
 }  // namespace
 
-int main()
+int main(int argc, char** argv)
 {
+    const int status = argc > 1 && strcmp(argv[1], "--status") == 0 ? 1 : 0;
+    const char* label1 = status ? "test 1, status 1" : "test 1, status 0";
+    const char* label0 = status ? "test 0, status 1" : "test 0, status 0";
     const std::string dir = ProgramDir();
     // A folder name beyond any ANSI code page, as players' may be.
     const std::string gameDir = dir + "bench-game-\xD0\xB8\xD0\xB3\xD1\x80\xD0\xB0-\xE6\xB8\xB8\xE6\x88\x8F";
     CreateDirectoryW(WideFromUtf8(gameDir).c_str(), nullptr);
     SetCurrentDirectoryW(WideFromUtf8(gameDir).c_str());
-    WriteIni(1);
+    WriteIni(1, status);
 
     HANDLE tracker = StartTracker("--rate 60");
     Game game = {};
@@ -179,19 +213,20 @@ int main()
     floor.mapping = OpenFileMappingA(FILE_MAP_ALL_ACCESS, FALSE, kFTRegionName);
     floor.view = static_cast<FTRegion*>(MapViewOfFile(floor.mapping, FILE_MAP_ALL_ACCESS, 0, 0, sizeof(FTRegion)));
     floor.mutex = OpenMutexA(SYNCHRONIZE | MUTEX_MODIFY_STATE, FALSE, kFTMutexName);
-    if (floor.view == nullptr || floor.mutex == nullptr) {
-        fprintf(stderr, "frame_cost: cannot open the tracker region\n");
+    floor.status = status ? OpenStatus() : nullptr;
+    if (floor.view == nullptr || floor.mutex == nullptr || (status && floor.status == nullptr)) {
+        fprintf(stderr, "frame_cost: cannot open the tracker region or the status block\n");
         return 1;
     }
 
     StopTracker(tracker);
-    WorstFrameUnderHeldMutex("test 1", game, floor.mutex);
+    WorstFrameUnderHeldMutex(label1, game, floor.mutex);
     tracker = StartTracker("--rate 60");
-    Compare("test 1", game, &floor, true, 500);
-    WriteIni(0);
+    Compare(label1, game, &floor, true, 500);
+    WriteIni(0, status);
     PluginFrame(game);  // reads test 0 and stops reloading
-    Compare("test 0", game, &floor, false, 20000);
+    Compare(label0, game, &floor, false, 20000);
     StopTracker(tracker);
-    WorstFrameUnderHeldMutex("test 0", game, floor.mutex);
+    WorstFrameUnderHeldMutex(label0, game, floor.mutex);
     return 0;
 }

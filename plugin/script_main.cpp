@@ -4,6 +4,7 @@
 #include "plugin/host/natives.h"
 #include "plugin/host/script_hook.h"
 #include "plugin/native_call.h"
+#include "plugin/status.h"
 #include "settings/settings.h"
 #include "tracker/tracker_link.h"
 
@@ -22,13 +23,16 @@ uint32_t QueryCharacter()
 
 void ScriptMain()
 {
+    StartStatus();
     StartSettings();
     FTPose pose = {};  // all zero until the first fresh pose
     for (;;) {
+        ++g_status.frames;
         RefreshSettings();
         const uint32_t character = QueryCharacter();
         const bool readResult = FTReadPose(&pose);
         SteerCamera(readResult, character, &pose);
+        PublishStatus(pose);
         scriptWait(0);
     }
 }

@@ -12,4 +12,7 @@ cmake --build "$build" --target frame_cost
 source "$root/scripts/wine-session.sh"
 start_wine "$build"
 cd "$build/bin"
+# One process for each status value: with the test flag at 0 the plugin
+# no longer reads headview.ini, so the second value needs a game of its own.
 wine frame_cost.exe 2>&1 | grep -v '^fttracker:'
+wine frame_cost.exe --status 2>&1 | grep -v '^fttracker:'

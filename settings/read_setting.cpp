@@ -97,13 +97,18 @@ bool ReadHexSetting(const wchar_t* path, const char* key, int32_t fallback, int3
 
 bool ReadOptionalHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target)
 {
+    return ReadOptionalHexOrigin(path, key, fallback, target) != kOriginFallback;
+}
+
+StatusOrigin ReadOptionalHexOrigin(const wchar_t* path, const char* key, int32_t fallback, int32_t* target)
+{
     char text[kSettingTextSize];
     size_t length = 0;
     if (!ReadPresentText(path, key, text, &length)) {
         *target = fallback;
-        return true;
+        return kOriginAbsent;
     }
-    return TakeHex(text, length, fallback, target);
+    return TakeHex(text, length, fallback, target) ? kOriginFile : kOriginFallback;
 }
 
 bool ReadFloatSetting(const wchar_t* path, const char* key, float* target)

@@ -3,14 +3,17 @@
 #include "log/log.h"
 
 Settings g_settings = {};
+uint8_t g_settingOrigins[kSettingKeyCount] = {};
+bool g_iniFound = false;
 
 void LoadSettings()
 {
-    if (!SettingsFileExists(g_settingsPath)) {
+    g_iniFound = SettingsFileExists(g_settingsPath);
+    if (!g_iniFound) {
         LogLine("headview: (Error) could not find ini file!");
         return;
     }
-    if (!ReadAllSettings(g_settingsPath, &g_settings)) {
+    if (!ReadAllSettingsNoting(g_settingsPath, &g_settings, g_settingOrigins)) {
         LogLine("headview: (Error) reading settings from ini file!");
     }
 }

@@ -2,6 +2,8 @@
 // directory (section Settings; integers in base 16).
 #pragma once
 
+#include "plugin/status_block.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -44,8 +46,14 @@ void ResolveSettingsPath();
 // left empty when the resolution fails or does not fit.
 void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize]);
 
-// Reads all six keys from g_settingsPath into g_settings; logs a missing
-// file or unreadable keys.
+// Where each value in g_settings came from (a StatusOrigin, by SettingKey),
+// at the last load that found headview.ini; all kOriginNotRead before one.
+extern uint8_t g_settingOrigins[kSettingKeyCount];
+// True when the last load found headview.ini.
+extern bool g_iniFound;
+
+// Reads all six keys from g_settingsPath into g_settings, noting their
+// origins; logs a missing file or unreadable keys.
 void LoadSettings();
 
 // True when something exists at `path` (a directory counts).
@@ -55,6 +63,9 @@ bool SettingsFileExists(const wchar_t* path);
 // each unreadable one taking its fallback; true when all read. Logs
 // nothing: shared with the probe.
 bool ReadAllSettings(const wchar_t* path, Settings* settings);
+// As ReadAllSettings, noting where each value came from (a StatusOrigin, by
+// SettingKey) in `origins`.
+bool ReadAllSettingsNoting(const wchar_t* path, Settings* settings, uint8_t (&origins)[kSettingKeyCount]);
 
 // The text of `key` in section Settings of the file at `path`, as the
 // profile reader returns it (trimmed, cut to 31 characters), in UTF-8; false, with
@@ -75,6 +86,9 @@ bool ReadHexSetting(const wchar_t* path, const char* key, int32_t fallback, int3
 // As ReadHexSetting, but a key absent from the file takes `fallback`
 // silently: true. Only a value present and unreadable returns false.
 bool ReadOptionalHexSetting(const wchar_t* path, const char* key, int32_t fallback, int32_t* target);
+// As ReadOptionalHexSetting, saying where the value came from: kOriginFile,
+// kOriginFallback, or kOriginAbsent for a key absent from the file.
+StatusOrigin ReadOptionalHexOrigin(const wchar_t* path, const char* key, int32_t fallback, int32_t* target);
 
 // Reads `key` as a decimal float into `target`; on any failure stores 0.0
 // and returns false.

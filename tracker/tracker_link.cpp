@@ -18,6 +18,7 @@ HANDLE g_mapping = nullptr;
 FTRegion* g_view = nullptr;
 HANDLE g_mutex = nullptr;
 int32_t g_lastCounter = 0;
+StatusLink g_link = kLinkNotLooked;
 const uint16_t g_clientId = 0;
 
 // A set-up that ended without a view is run again on the next frame; close
@@ -88,13 +89,17 @@ bool FTCreateMapping()
 
     g_createdMapping = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, kRegionSize, kFTRegionName);
     if (g_createdMapping != nullptr && GetLastError() == ERROR_ALREADY_EXISTS) {
+        g_link = kLinkFound;
         LogLine("FTCreateMapping: Mapping already exists.");
         CloseHandle(g_createdMapping);
         g_createdMapping = nullptr;
+    } else {
+        g_link = kLinkMade;
     }
 
     g_mapping = OpenFileMappingA(kAllAccess, FALSE, kFTRegionName);
     if (g_mapping == nullptr) {
+        g_link = kLinkCannotOpen;
         ReleaseFailedSetup();
         return false;
     }
@@ -139,4 +144,14 @@ bool FTReadPose(FTPose* record)
     }
     ReleaseMutex(g_mutex);
     return true;
+}
+
+StatusLink FTLinkState()
+{
+    return g_link;
+}
+
+int32_t FTLastCounter()
+{
+    return g_lastCounter;
 }

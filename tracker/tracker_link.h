@@ -2,6 +2,7 @@
 // and copies fresh poses out of the region once per frame.
 #pragma once
 
+#include "plugin/status_block.h"
 #include "tracker/freetrack.h"
 
 // Creates or opens the region, maps it and opens the mutex, unless the view
@@ -11,3 +12,9 @@ bool FTCreateMapping();
 // The pose-read frame stage: copies the region's pose into `record` when its
 // frame counter has moved. False only when FTCreateMapping failed.
 bool FTReadPose(FTPose* record);
+
+// How the last set-up left the link; kLinkNotLooked before the first.
+StatusLink FTLinkState();
+
+// The region's frame counter as the last read under the mutex saw it.
+int32_t FTLastCounter();

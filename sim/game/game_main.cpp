@@ -22,6 +22,13 @@ struct IniEdit {
     std::string source;
 };
 
+// After `frame`, no frame runs for `ms` milliseconds: a game paused (a menu,
+// a loading screen) while its process goes on.
+struct Pause {
+    uint32_t frame;
+    uint32_t ms;
+};
+
 struct Options {
     std::string gameDir;
     std::string hook;
@@ -35,6 +42,7 @@ struct Options {
     bool quiet = false;
     std::string chart;
     std::vector<IniEdit> iniEdits;
+    std::vector<Pause> pauses;
 };
 
 void PrintUsage()
@@ -50,6 +58,7 @@ void PrintUsage()
         "  --vehicle A:B        the character sits in a vehicle from frame A to frame B\n"
         "  --ini-at N:FILE      copy FILE over headview.ini before frame N (repeatable)\n"
         "  --kill-after N       end the process abruptly right after frame N\n"
+        "  --pause-at N:MS      after frame N, run no frame for MS milliseconds (repeatable)\n"
         "  --chart FILE         write an SVG chart of raw yaw and camera heading\n"
         "  --print-every N      print every Nth frame, and each frame where something changes\n"
         "  --quiet              print no frame lines\n");
@@ -69,6 +78,11 @@ bool ParseIniEdit(const char* text, IniEdit* edit)
     edit->frame = static_cast<uint32_t>(strtoul(text, nullptr, 10));
     edit->source = colon + 1;
     return edit->frame > 0 && !edit->source.empty();
+}
+
+bool ParsePause(const char* text, Pause* pause)
+{
+    return sscanf(text, "%u:%u", &pause->frame, &pause->ms) == 2 && pause->frame > 0;
 }
 
 bool ParseOptions(int argc, char** argv, Options* options)
@@ -108,6 +122,12 @@ bool ParseOptions(int argc, char** argv, Options* options)
                 return false;
             }
             options->iniEdits.push_back(edit);
+        } else if (arg == "--pause-at") {
+            Pause pause;
+            if (!ParsePause(value, &pause)) {
+                return false;
+            }
+            options->pauses.push_back(pause);
         } else {
             return false;
         }
@@ -168,6 +188,20 @@ std::string ApplyIniEdits(const Options& options, uint32_t frame)
         }
     }
     return changed;
+}
+
+// Runs no frame for the pauses due after this frame.
+void PauseAfter(const Options& options, uint32_t frame)
+{
+    for (const Pause& pause : options.pauses) {
+        if (pause.frame == frame) {
+            if (!options.quiet) {
+                printf("-- after frame %u: no frame for %u ms\n", frame, pause.ms);
+                fflush(stdout);
+            }
+            Sleep(pause.ms);
+        }
+    }
 }
 
 bool WorthPrinting(const Options& options, const std::vector<FrameSample>& samples, bool edited)
@@ -253,6 +287,7 @@ int wmain(int argc, wchar_t** wideArgv)
         if (frame == options.killAfter) {
             TerminateProcess(GetCurrentProcess(), 9);
         }
+        PauseAfter(options, frame);
         if (options.frameMs != 0) {
             Sleep(options.frameMs);
         }

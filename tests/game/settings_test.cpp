@@ -191,49 +191,12 @@ TEST_F(SettingsTest, SourceIsHexAndOnlyExactly1SteersFromTheProcessedYaw)
     }
 }
 
-namespace {
-
-// One line per recorded event: frame, kind, hash, arguments and result.
-std::string TraceLine(const SimEvent& e)
-{
-    char line[256];
-    int length = snprintf(line, sizeof line, "%u %u %016llx", e.frame, e.kind, static_cast<unsigned long long>(e.hash));
-    for (uint32_t i = 0; i < e.argCount && i < kSimMaxArgs; ++i) {
-        length += snprintf(line + length, sizeof line - length, " %llx", static_cast<unsigned long long>(e.args[i]));
-    }
-    snprintf(line + length, sizeof line - length, " -> %llx\n", static_cast<unsigned long long>(e.result));
-    return line;
-}
-
-}  // namespace
-
 // headview.ini files written before headviewing_source existed: the native
 // calls, their order and arguments, and the log match a run recorded with
 // the plugin as it was before that key (tests/data/ini-without-source.trace).
 TEST_F(SettingsTest, AnIniWithoutTheSourceKeyRunsAsBeforeTheKeyExisted)
 {
-    WriteIni(IniText({"1", "1", "39", "0.125"}));
-    StartPlugin();
-    std::string trace;
-    const auto run = [&](int frames, const SimWorld& world) {
-        for (int frame = 0; frame < frames; ++frame) {
-            for (const SimEvent& e : RunFrame(world)) {
-                trace += TraceLine(e);
-            }
-        }
-    };
-    run(2, OnFoot());
-    PublishPose(1, 0.5f);
-    run(3, InVehicle());
-    WriteIni(IniText({"1", "1", "zz", "0.125"}));
-    run(2, InVehicle());
-    WriteIni(IniText({"1", "0", "-2", nullptr}));
-    run(2, InVehicle());
-    run(1, SimWorld{kPlayer, 1, 0});
-    run(2, OnFoot());
-    for (const std::string& message : LogMessages()) {
-        trace += "log " + message + "\n";
-    }
+    const std::string trace = TraceOfTheRecordedRun(nullptr);
     WriteFileBytes(GamePath("trace.txt"), trace);
     EXPECT_EQ(trace, ReadFileBytes(ProgramDir() + "ini-without-source.trace")) << "this run: " << GamePath("trace.txt");
 }

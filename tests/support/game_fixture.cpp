@@ -70,12 +70,26 @@ std::string IniText(const IniKeys& keys)
                                                          {"headviewing_test", keys.test},
                                                          {"headviewing_multiplier", keys.multiplier},
                                                          {"headviewing_offset", keys.offset},
-                                                         {"headviewing_source", keys.source}};
+                                                         {"headviewing_source", keys.source},
+                                                         {"headviewing_status", keys.status}};
     std::string text = "[Settings]\n";
     for (const auto& line : lines) {
         text += line.second != nullptr ? std::string(line.first) + "=" + line.second + "\n" : "";
     }
     return text;
+}
+
+std::string TraceLine(const SimEvent& event)
+{
+    char line[256];
+    int length = snprintf(line, sizeof line, "%u %u %016llx", event.frame, event.kind,
+                          static_cast<unsigned long long>(event.hash));
+    for (uint32_t i = 0; i < event.argCount && i < kSimMaxArgs; ++i) {
+        length +=
+            snprintf(line + length, sizeof line - length, " %llx", static_cast<unsigned long long>(event.args[i]));
+    }
+    snprintf(line + length, sizeof line - length, " -> %llx\n", static_cast<unsigned long long>(event.result));
+    return line;
 }
 
 void GameTest::SetUp()
@@ -159,4 +173,38 @@ size_t GameTest::CountLogMessages(const std::string& message) const
         count += m == message ? 1 : 0;
     }
     return count;
+}
+
+std::string GameTest::TraceOfTheRecordedRun(const char* status, const std::function<void()>& beforeFrame)
+{
+    const auto withStatus = [status](IniKeys keys) {
+        keys.status = status;
+        return IniText(keys);
+    };
+    WriteIni(withStatus({"1", "1", "39", "0.125"}));
+    StartPlugin();
+    std::string trace;
+    const auto run = [&](int frames, const SimWorld& world) {
+        for (int frame = 0; frame < frames; ++frame) {
+            if (beforeFrame) {
+                beforeFrame();
+            }
+            for (const SimEvent& e : RunFrame(world)) {
+                trace += TraceLine(e);
+            }
+        }
+    };
+    run(2, OnFoot());
+    PublishPose(1, 0.5f);
+    run(3, InVehicle());
+    WriteIni(withStatus({"1", "1", "zz", "0.125"}));
+    run(2, InVehicle());
+    WriteIni(withStatus({"1", "0", "-2", nullptr}));
+    run(2, InVehicle());
+    run(1, SimWorld{kPlayer, 1, 0});
+    run(2, OnFoot());
+    for (const std::string& message : LogMessages()) {
+        trace += "log " + message + "\n";
+    }
+    return trace;
 }

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,11 +33,14 @@ struct IniKeys {
     const char* multiplier = "1";
     const char* offset = "0";
     const char* source = nullptr;
+    const char* status = nullptr;
 };
 // headview.ini: section Settings with a line for each key given. The
 // defaults steer with gain 1 and no offset, so that a frame's heading is the
 // yaw the plugin holds.
 std::string IniText(const IniKeys& keys = {});
+// One line per recorded event: frame, kind, hash, arguments and result.
+std::string TraceLine(const SimEvent& event);
 
 
 class GameTest : public ::testing::Test {
@@ -62,6 +66,14 @@ protected:
     // Messages of headview.log, without their timestamps.
     std::vector<std::string> LogMessages() const;
     size_t CountLogMessages(const std::string& message) const;
+
+    // The run recorded in tests/data/ini-without-source.trace with the plugin
+    // as it was before headviewing_source existed (frames on foot and in a
+    // vehicle, a pose, edits of headview.ini, unreadable keys): each event as
+    // a trace line, then the log's messages. Every headview.ini written has
+    // `status` as its headviewing_status (null: no such line); `beforeFrame`,
+    // when given, runs before each frame.
+    std::string TraceOfTheRecordedRun(const char* status, const std::function<void()>& beforeFrame = nullptr);
 
     std::string gameDir_;  // UTF-8, with a trailing backslash
     Game game_ = {};

@@ -11,6 +11,7 @@
 #include <string.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -127,4 +128,67 @@ TEST_F(ReadSettingTest, PathResolvesAgainstTheWorkingFolder)
     ASSERT_NE(programFolder, workingFolder) << "the test runs from a folder other than the program's";
     ResolveSettingsPath();  // the plugin's own resolution
     EXPECT_EQ(std::wstring(g_settingsPath), std::wstring(workingFolder) + L"\\headview.ini");
+}
+
+TEST_F(ReadSettingTest, WhereEachValueCameFrom)
+{
+    constexpr uint8_t F = kOriginFile, B = kOriginFallback, A = kOriginAbsent;
+    const struct {
+        const char* what;
+        const char* lines;
+        std::vector<int> origins;  // by SettingKey
+        bool allRead;
+    } rows[] = {
+        {"all six",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\nheadviewing_offset=0.5\r\n"
+         "headviewing_source=1\r\nheadviewing_status=1\r\n",
+         {F, F, F, F, F, F},
+         true},
+        {"the two later keys left out",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
+         "headviewing_offset=0.5\r\n",
+         {F, F, F, F, A, A},
+         true},
+        {"none", "", {B, B, B, B, A, A}, false},
+        {"each unreadable",
+         "headviewing=on\r\nheadviewing_test=x\r\nheadviewing_multiplier=3 9\r\n"
+         "headviewing_offset=.5.\r\nheadviewing_source=\r\nheadviewing_status=yes\r\n",
+         {B, B, B, B, B, B},
+         false},
+        {"only the status unreadable",
+         "headviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
+         "headviewing_offset=0\r\nheadviewing_status=1 ;on\r\n",
+         {F, F, F, F, A, B},
+         false},
+    };
+    for (const auto& row : rows) {
+        Write(row.lines);
+        Settings settings = {};
+        uint8_t origins[kSettingKeyCount];
+        memset(origins, 0xEE, sizeof origins);
+        EXPECT_EQ(ReadAllSettingsNoting(path_, &settings, origins), row.allRead) << row.what;
+        EXPECT_EQ(std::vector<int>(origins, origins + kSettingKeyCount), row.origins) << row.what;
+        EXPECT_EQ(ReadAllSettings(path_, &settings), row.allRead) << row.what;
+    }
+}
+
+TEST_F(ReadSettingTest, AnOptionalKeyAbsentPresentOrUnreadable)
+{
+    const struct {
+        const char* line;
+        StatusOrigin origin;
+        int32_t value;
+    } rows[] = {
+        {"headviewing_status=1\r\n", kOriginFile, 1},
+        {"headviewing_status=0x10\r\n", kOriginFile, 0x10},
+        {"other=1\r\n", kOriginAbsent, -7},
+        {"headviewing_status=\r\n", kOriginFallback, -7},
+        {"headviewing_status=on\r\n", kOriginFallback, -7},
+    };
+    for (const auto& row : rows) {
+        Write(row.line);
+        int32_t value = 99;
+        EXPECT_EQ(ReadOptionalHexOrigin(path_, "headviewing_status", -7, &value), row.origin) << row.line;
+        EXPECT_EQ(value, row.value) << row.line;
+    }
 }
