@@ -6,27 +6,14 @@
 // only when both readings are the same even number.
 #pragma once
 
+#include "settings/settings.h"
+#include "tracker/tracker_link.h"
+
 #include <stddef.h>
 #include <stdint.h>
 
 constexpr const wchar_t* kStatusRegionName = L"Local\\headview_status";
 constexpr uint32_t kStatusVersion = 1;
-
-// Where a setting's value came from, at the last load that found the file.
-enum StatusOrigin : uint8_t {
-    kOriginNotRead,   // no load has found headview.ini yet: the value is 0
-    kOriginFile,      // read from headview.ini
-    kOriginFallback,  // unreadable or missing: the key's fallback, with the log's error line
-    kOriginAbsent,    // a later key (headviewing_source, headviewing_status) left out: its default, no error
-};
-
-// The tracker link, as the last frame left it.
-enum StatusLink : int32_t {
-    kLinkNotLooked,   // no frame has run yet
-    kLinkFound,       // the tracker's region was there: "Mapping already exists."
-    kLinkMade,        // headview made the region itself: no tracker ran when it looked
-    kLinkCannotOpen,  // the region could not be opened: asked again every frame
-};
 
 struct StatusBlock {
     uint32_t sequence;   // odd while headview writes the block
@@ -39,7 +26,7 @@ struct StatusBlock {
     int32_t enabled, test, multiplier;
     float offset;
     int32_t source, status;
-    uint8_t origin[6];  // StatusOrigin, by SettingKey
+    uint8_t origin[kSettingKeyCount];  // StatusOrigin, by SettingKey
     uint8_t iniFound;   // 1 when the last load found headview.ini
     uint8_t reserved;
     // The tracker as headview sees it.

@@ -2,8 +2,6 @@
 // directory (section Settings; integers in base 16).
 #pragma once
 
-#include "plugin/status_block.h"
-
 #include <stddef.h>
 #include <stdint.h>
 
@@ -45,6 +43,14 @@ void ResolveSettingsPath();
 // Resolves `fileName` against the current directory into `path`; `path` is
 // left empty when the resolution fails or does not fit.
 void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize]);
+
+// Where a setting's value came from, at the last load that found the file.
+enum StatusOrigin : uint8_t {
+    kOriginNotRead,   // no load has found headview.ini yet: the value is 0
+    kOriginFile,      // read from headview.ini
+    kOriginFallback,  // unreadable or missing: the key's fallback, with the log's error line
+    kOriginAbsent,    // a later key (headviewing_source, headviewing_status) left out: its default, no error
+};
 
 // Where each value in g_settings came from (a StatusOrigin, by SettingKey),
 // at the last load that found headview.ini; all kOriginNotRead before one.
