@@ -254,5 +254,7 @@ Facts GatherSetUpFacts(const std::wstring& iniOption)
         facts.ini = GatherIniFacts(facts.folder.judged + L"headview.ini");
         facts.log = GatherLogFacts(facts.folder.judged + L"headview.log");
     }
+    facts.game.seen = LookAtGame(&facts.game.first);
+    facts.game.last = facts.game.first;
     return facts;
 }

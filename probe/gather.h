@@ -4,6 +4,7 @@
 // lines only explain a key that reader did not return.
 #pragma once
 
+#include "probe/game_status.h"
 #include "probe/ini_lines.h"
 #include "probe/log_facts.h"
 #include "probe/tracker_watch.h"
@@ -63,6 +64,12 @@ bool ReadSettingsOf(const std::string& bytes, SettingTexts* texts, Settings* set
 // `ini` as it would be with `bytes` in it: a planned edit judged before it is made.
 IniFacts IniFactsOfText(const IniFacts& ini, const std::string& bytes);
 
+// The running game's headview, as its status block shows it when the watch begins and ends.
+struct GameFacts {
+    GameSeen seen;  // at the end
+    StatusBlock first, last;
+};
+
 // Everything the probe judges.
 struct Facts {
     FolderFacts folder;
@@ -70,5 +77,6 @@ struct Facts {
     LogFacts log;
     TrackerFacts tracker;
     bool watched;
+    GameFacts game;
 };
 Facts GatherSetUpFacts(const std::wstring& iniOption);  // all but the tracker's

@@ -508,7 +508,7 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
     return out;
 }
 
-Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder)
+Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& folder, bool gameRuns)
 {
     Findings out;
     const bool loaderSkipped =
@@ -524,7 +524,7 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
     const auto& setup = kLogFindings[log.setup];
     Add(&out, log.setup != kFarBack, setup.mark, setup.says + (loaderSkipped ? launchOption : ""), {when});
     if (log.setup != kFarBack) {
-        out.back().pending = setup.pending;
+        out.back().pending = setup.pending && !gameRuns;
     }
     bool keysRead = ini.exists && !ini.isFolder;
     for (int key = 0; key < kSettingKeyCount; ++key) {
@@ -533,10 +533,13 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
     // What the game has not read yet: all is well only once it has run with the file as it is.
     const char* const since = "When headview last started (@), @. @ now: start the game again for it to count.";
     const size_t notYetRead = out.size();
+    keysRead = keysRead && !gameRuns;  // the running game's own settings are judged instead
     Add(&out, log.badKeys > 0 && keysRead, kNote, since,
         {when, "it could not read a key of headview.ini", "It reads well"});
-    Add(&out, log.missingIni > 0 && ini.exists, kNote, since, {when, "headview.ini was not there", "It is there"});
-    Add(&out, ini.exists && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt, kNote,
+    Add(&out, log.missingIni > 0 && ini.exists && !gameRuns, kNote, since,
+        {when, "headview.ini was not there", "It is there"});
+    Add(&out, ini.exists && !gameRuns && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt,
+        kNote,
         "headview.ini was changed after headview last started (@), and headview reads it only when the game starts "
         "(headviewing_test=0): start the game again for the change to count.",
         {when});
@@ -552,6 +555,70 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         "headview.log is @ MB, most of it the line \"@\", written on every frame of a game run. You may delete "
         "headview.log: headview starts a new one when the game next starts.",
         {Plain(log.bytes / 1048576.0, 1), log.repeated});
+    return out;
+}
+
+// A value as headview.ini would hold it: whole numbers in base 16.
+std::string Written(int key, const Settings& s)
+{
+    const int32_t whole[] = {s.enabled, s.test, s.multiplier, 0, s.source, s.status};
+    char text[16];
+    snprintf(text, sizeof text, "%s%X", whole[key] < 0 ? "-" : "", static_cast<unsigned>(abs(whole[key])));
+    if (key != kOffsetKey) {
+        return text;
+    }
+    std::string offset = Plain(s.offset, 4);
+    offset.erase(offset.find_last_not_of('0') + 1);
+    if (offset.back() == '.') {
+        offset += '0';
+    }
+    return offset;
+}
+
+// The running game's headview, from the block it publishes: what it reads, sees and sends.
+Findings JudgeGame(const Facts& f)
+{
+    const GameFacts& g = f.game;
+    const StatusBlock& b = g.last;
+    Findings out;
+    Add(&out, g.seen == kNotHeadviews, kNote,
+        "Another program holds the name headview publishes its state under, or what is there is not headview's: "
+        "the probe judges the game from headview.log.");
+    if (g.seen != kHeadviewRuns) {
+        Finding off = Say(kNote,
+                          "headview-probe judges the game from headview.log: it sees what a running game's headview "
+                          "does only with headviewing_status=1 in headview.ini (the camera works without it). To "
+                          "have the probe check the running game, add:",
+                          {}, Sets({{kStatusKey, "1"}}));
+        off.alongside = true;
+        if (f.ini.exists && f.ini.settings.status != 1) {
+            out.push_back(off);
+        }
+        return out;
+    }
+    Add(&out, b.frames == g.first.frames, kNote,
+        "The game runs headview, but ran no frame while the probe watched: it is paused or minimised, or it hangs.");
+    const Settings game = {b.enabled, b.test, b.multiplier, b.offset, b.source, b.status};
+    std::string differ;
+    for (int k = 0; k < kSettingKeyCount; ++k) {
+        if (Written(k, game) != Written(k, f.ini.settings)) {
+            differ += (differ.empty() ? "" : ", ") + LineOf({static_cast<SettingKey>(k), Written(k, game)}) +
+                      " where headview.ini has " + Written(k, f.ini.settings);
+        }
+    }
+    Add(&out, f.ini.exists && b.test != 1 && !differ.empty(), kFix,
+        "The running game uses @: headview reads headview.ini only when the game starts (headviewing_test=0). "
+        "Start the game again for the file to count.",
+        {differ});
+    Add(&out, b.link == kLinkCannotOpen, kStop,
+        "The running game's headview cannot open the tracker's data. Run the tracker and the game at the same "
+        "privilege level (both as administrator or neither), then start the game again.");
+    Add(&out, b.counter != g.first.counter, kOk, "The running game's headview reads your tracker's head positions.");
+    Add(&out, b.vehicle == 1 && b.headingFrame > 0, kOk,
+        "In the vehicle headview turns the camera: your head @, the camera @.",
+        {Side(b.yaw * kDegreesPerRadian), Side(b.heading)});
+    Add(&out, b.vehicle == 0, kNote, "The game runs headview with your character on foot: get into a vehicle to "
+                                     "see the camera turn.");
     return out;
 }
 
@@ -679,7 +746,9 @@ Findings JudgeAll(const Facts& f)
     if (f.folder.scriptHook) {  // of a folder that is not the game's, no file is missed
         more = JudgeIni(ini, heading);
         out.insert(out.end(), more.begin(), more.end());
-        more = JudgeLog(f.log, ini, f.folder);
+        more = JudgeLog(f.log, ini, f.folder, f.game.seen == kHeadviewRuns);
+        out.insert(out.end(), more.begin(), more.end());
+        more = JudgeGame(f);
         out.insert(out.end(), more.begin(), more.end());
         Add(&out, f.folder.probeOld && ini.exists, kNote,
             "headview.ini.probe-old is a copy of headview.ini from before a change a headview-probe could not finish. "

@@ -42,6 +42,7 @@ struct Finding {
     bool away = false;    // the probe stands outside the game's folder: it can say nothing of the camera
     bool pending = false; // all is well only once the game has run with the file as it is
     bool asked = false;   // the player asked for the change (--centre, --gain): made without a question
+    bool alongside = false;  // a note's change, made only beside changes the player says yes to
 };
 using Findings = std::vector<Finding>;
 

@@ -24,6 +24,7 @@ Facts Watch(const std::wstring& ini, int seconds)
     const bool cameraOn = facts.ini.exists && !facts.ini.tooLong && settings.enabled == 1;
     facts.tracker = WatchTracker(seconds, settings, cameraOn, true);
     facts.watched = true;
+    facts.game.seen = LookAtGame(&facts.game.last);
     return facts;
 }
 
@@ -92,6 +93,8 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     Facts again = GatherSetUpFacts(iniOption);
     again.tracker = facts.tracker;
     again.watched = facts.watched;
+    again.game.last = again.game.first;  // the game's frames counted since the watch began
+    again.game.first = facts.game.first;
     std::string kept;
     if (facts.ini.exists && repair.renamed.empty()) {
         kept = " The file as it was is kept as headview.ini.bak.";

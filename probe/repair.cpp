@@ -51,6 +51,12 @@ Round Collect(const Findings& findings, bool askedOnly, Plan* plan)
     }
     std::stable_sort(changes.begin(), changes.end(),
                      [](const Finding* a, const Finding* b) { return Rank(a) < Rank(b); });
+    // A note's change goes along with the changes the player says yes to, never alone.
+    for (const Finding& f : findings) {
+        if (f.alongside && !askedOnly && !changes.empty()) {
+            changes.push_back(&f);
+        }
+    }
     Round round = {};
     for (const Finding* f : changes) {
         const Edit edit = f->change.edit;

@@ -1,6 +1,7 @@
 // The tracker's data watched: poses copied whole, counted from the tracker's
 // counter, stalls and an ended tracker told apart, live lines printed.
 #include "probe/console.h"
+#include "probe/game_status.h"
 #include "probe/tracker_watch.h"
 #include "settings/heading.h"
 
@@ -39,15 +40,23 @@ void AddYaw(YawStats* stats, double yaw)
     ++stats->count;
 }
 
+// The camera heading the settings give; while a game runs headview, the one it sent.
 void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& settings, bool cameraOn)
 {
     const auto tenths = [](double value) { return round(value * 10.0) / 10.0 + 0.0; };  // never "-0.0"
-    const float heading = HeadingFor(settings, pose);
-    char line[160], camera[32] = "    off";
-    if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
-        snprintf(camera, sizeof camera, "%+7.1f deg", tenths(heading));
+    float heading = HeadingFor(settings, pose);
+    char line[160], camera[40] = "    off";
+    StatusBlock game = {};
+    const bool running = LookAtGame(&game) == kHeadviewRuns;
+    if (running) {
+        cameraOn = game.vehicle == 1;
+        heading = game.heading;
+        snprintf(camera, sizeof camera, "%s", game.vehicle == 0 ? "on foot (game)" : "    off (game)");
     }
-    snprintf(line, sizeof line, "%4.0f poses/s  yaw %+6.1f deg  raw yaw %+6.1f deg  camera heading %s%s",
+    if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
+        snprintf(camera, sizeof camera, "%+7.1f deg%s", tenths(heading), running ? " (game)" : "");
+    }
+    snprintf(line, sizeof line, "%4.0f poses/s  yaw %+6.1f deg  raw yaw %+6.1f deg  camera %s%s",
              posesPerSecond, tenths(pose.yaw * kDegreesPerRadian), tenths(pose.rawYaw * kDegreesPerRadian), camera,
              OutputIsConsole() ? "\r" : "\n");
     WriteOut(line);

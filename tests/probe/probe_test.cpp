@@ -2,6 +2,7 @@
 // point: the tracker's region against each style of writer, the game folder
 // it judges, and the values it writes, read back through the plugin's reader.
 #include "probe/edit.h"
+#include "probe/game_status.h"
 #include "settings/utf8.h"
 #include "tests/support/probe_run.h"
 #include "tests/support/tracker_fixture.h"
@@ -304,4 +305,67 @@ TEST_F(ProbeTest, EveryReplacementLandsBesideAGameRereadingTheFile)
     EXPECT_EQ(landed, 200);
     EXPECT_EQ(CountLogMessages("headview: (Error) could not find ini file!"), 0u) << "the file was always there";
     EXPECT_EQ(CountLogMessages("headview: (Error) reading settings from ini file!"), 0u) << "and always whole";
+}
+
+TEST_F(ProbeTest, WhileTheGameRunsHeadviewTheProbeJudgesFromWhatItPublishes)
+{
+    const std::string kGame =
+        "[Settings]\r\nheadviewing=1\r\nheadviewing_test=@\r\nheadviewing_multiplier=39\r\nheadviewing_offset=0.0\r\n"
+        "headviewing_source=1\r\nheadviewing_status=1\r\n";
+    const struct {
+        const char* what;
+        const char* test;         // headviewing_test, as the game starts
+        const char* gameOptions;  // beside --frame-ms 16
+        bool trackerFirst;        // started before the game, else after it
+        const char* gainLater;    // written into headview.ini once the game runs; "" none
+        DWORD code;
+        std::vector<const char*> printed, never;
+    } rows[] = {
+        {"in a vehicle, the file's values, the tracker found",
+         "0", "--vehicle 1:1000000", true, "", 0,
+         {"[ok]   In the vehicle headview turns the camera: your head", "[ok]   The running game's headview reads"},
+         {"[fix]", "start the game again", "camera      off"}},
+        {"the file changed since the game read it", "0", "--vehicle 1:1000000", true, "5A", 1,
+         {"[fix]  The running game uses headviewing_multiplier=39 where headview.ini has 5A"}, {}},
+        {"the file changed, read on every frame", "1", "--vehicle 1:1000000", true, "5A", 0, {}, {"[fix]"}},
+        {"on foot", "0", "", true, "", 0, {"[note] The game runs headview with your character on foot"}, {"[fix]"}},
+        {"the tracker started after the game: made by headview, then read", "0", "--vehicle 1:1000000", false, "", 0,
+         {"[ok]   The running game's headview reads"}, {"[fix]"}},
+        {"no tracker", "0", "--vehicle 1:1000000", false, nullptr, 1, {"[stop] The tracker's data is there"},
+         {"reads your tracker's"}},
+        {"a paused game", "0", "--vehicle 1:1000000 --pause-at 40:60000", true, "", 0,
+         {"[note] The game runs headview, but ran no frame while the probe watched"}, {}},
+    };
+    for (const auto& row : rows) {
+        std::string ini = kGame;
+        WriteIni(ini.replace(ini.find('@'), 1, row.test));
+        StopProgram(tracker_);
+        tracker_ = nullptr;
+        if (row.trackerFirst) {
+            Restart("--style opentrack --period 1");
+        }
+        HANDLE game = StartProgram("headview-game.exe", "--quiet --frames 1000000 --frame-ms 16 " +
+                                                            std::string(row.gameOptions) + " --game-dir \"" +
+                                                            gameDir_.substr(0, gameDir_.size() - 1) + "\"");
+        ASSERT_NE(game, nullptr);
+        StatusBlock block = {};
+        for (int wait = 0; wait < 200 && (LookAtGame(&block) != kHeadviewRuns || block.frames < 50); ++wait) {
+            Sleep(50);
+        }
+        ASSERT_GE(block.frames, 40u) << row.what << ": the game publishes";
+        if (!row.trackerFirst && row.gainLater != nullptr) {
+            Restart("--style opentrack --period 1");
+        }
+        if (row.gainLater != nullptr && row.gainLater[0] != '\0') {
+            WriteIni(Replaced(ini, "=39", std::string("=") + row.gainLater));
+        }
+        EXPECT_EQ(Probe("--seconds 2"), row.code) << row.what << "\n" << output_;
+        for (const char* words : row.printed) {
+            EXPECT_TRUE(Printed(words)) << row.what << ": " << words << "\n" << output_;
+        }
+        for (const char* words : row.never) {
+            EXPECT_FALSE(Printed(words)) << row.what << ": " << words << "\n" << output_;
+        }
+        StopProgram(game);
+    }
 }

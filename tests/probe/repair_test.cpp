@@ -15,7 +15,7 @@ namespace {
 
 const std::string kGood =
     "[Settings]\r\nheadviewing=1\r\nheadviewing_test=0\r\nheadviewing_multiplier=39\r\n"
-    "headviewing_offset=0.0\r\nheadviewing_source=1\r\n";
+    "headviewing_offset=0.0\r\nheadviewing_source=1\r\nheadviewing_status=1\r\n";
 
 std::wstring Full(const wchar_t* path)
 {
@@ -38,7 +38,7 @@ struct RepairRow {
 };
 
 // A game folder that is all there, the log's last start fine, no tracker watched.
-Facts GameFacts(const std::wstring& folder)
+Facts FolderFactsOf(const std::wstring& folder)
 {
     Facts f = {};
     f.folder.startedIn = f.folder.own = f.folder.judged = folder;
@@ -68,6 +68,8 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
     ASSERT_NE(ShippedFile(), "");
     const RepairRow rows[] = {
         {"all well", kGood, {}, kGood},
+        {"no headviewing_status: its note alone changes nothing", Replaced(kGood, "headviewing_status=1\r\n", ""), {},
+         Replaced(kGood, "headviewing_status=1\r\n", "")},
         {"a missing key",
          Replaced(kGood, "headviewing_test=0\r\n", ""),
          {"add headviewing_test=0 under [Settings]"},
@@ -88,7 +90,7 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
         {"a line above every section",
          "headviewing_source=1\r\n" + Replaced(kGood, "headviewing_source=1\r\n", ""),
          {"move headviewing_source=1 from above every section to [Settings]"},
-         kGood},
+         Replaced(kGood, "headviewing_source=1\r\n", "") + "headviewing_source=1\r\n"},
         {"a line under another section, the blank line and the section kept",
          Replaced(kGood, "headviewing_test=0\r\n", "") + "\r\n[Other]\r\nheadviewing_test = 0\r\nx=1\r\n",
          {"move headviewing_test = 0 from under [Other] to [Settings], as headviewing_test=0"},
@@ -147,10 +149,11 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing=1", "headviewing=0"),
          {"change headviewing=0 to headviewing=1"},
          kGood},
-        {"a gain of 0, LF line ends, no headviewing_source",
+        {"a gain of 0, LF line ends, no headviewing_source: headviewing_status=1 goes along",
          "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=0\nheadviewing_offset=0.0\n",
-         {"change headviewing_multiplier=0 to headviewing_multiplier=39"},
-         "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=39\nheadviewing_offset=0.0\n"},
+         {"change headviewing_multiplier=0 to headviewing_multiplier=39", "add headviewing_status=1 under [Settings]"},
+         "[Settings]\nheadviewing=1\nheadviewing_test=0\nheadviewing_multiplier=39\nheadviewing_offset=0.0\n"
+         "headviewing_status=1\n"},
         {"an offset that freezes the camera",
          Replaced(kGood, "0.0", "1e9"),
          {"change headviewing_offset=1e9 to headviewing_offset=0.0"},
@@ -184,7 +187,7 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
         if (row.before != absent) {
             WriteFileBytes(ini, row.before);
         }
-        const Facts facts = GameFacts(folder);
+        const Facts facts = FolderFactsOf(folder);
         const Repair repair = PlanRepair(facts, JudgeAll(facts), false);
         EXPECT_EQ(repair.steps, row.steps) << row.what;
         std::string error;
@@ -192,7 +195,7 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
             EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.what << ": " << error;
         }
         EXPECT_EQ(ReadFileBytes(ini), row.after) << row.what;
-        const Facts again = GameFacts(folder);
+        const Facts again = FolderFactsOf(folder);
         EXPECT_TRUE(PlanRepair(again, JudgeAll(again), false).steps.empty()) << row.what << ": nothing left to change";
         EXPECT_EQ(GetFileAttributesW((folder + L"headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
     }
@@ -208,7 +211,7 @@ TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
     // A copy an older probe kept after a change failed twice comes first: the player's own settings.
     WriteFileBytes(misnamed, kGood);
     WriteFileBytes(kept, "; kept\r\n" + kGood);
-    Facts facts = GameFacts(folder);
+    Facts facts = FolderFactsOf(folder);
     Repair repair = PlanRepair(facts, JudgeAll(facts), false);
     EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.probe-old to headview.ini"});
     std::string error;
@@ -216,7 +219,7 @@ TEST(Repair, HeadviewIniTxtRenamedWhereNoHeadviewIniStands)
     EXPECT_EQ(ReadFileBytes(ini), "; kept\r\n" + kGood);
     EXPECT_EQ(ReadFileBytes(misnamed), kGood);
     DeleteFileW(WideFromUtf8(ini).c_str());
-    facts = GameFacts(folder);
+    facts = FolderFactsOf(folder);
     repair = PlanRepair(facts, JudgeAll(facts), false);
     EXPECT_EQ(repair.steps, std::vector<std::string>{"rename headview.ini.txt to headview.ini"});
     EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
@@ -262,7 +265,7 @@ TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
     };
     for (const auto& row : rows) {
         WriteFileBytes(ini, row.repair.before);
-        Facts facts = GameFacts(folder);
+        Facts facts = FolderFactsOf(folder);
         facts.watched = true;
         facts.tracker.region = kOpen;
         for (int i = 0; i <= 40; ++i) {  // a head turned +-20 degrees
@@ -280,7 +283,7 @@ TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
         std::string error;
         EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << row.repair.what << ": " << error;
         EXPECT_EQ(ReadFileBytes(ini), row.repair.after) << row.repair.what;
-        Facts again = GameFacts(folder);
+        Facts again = FolderFactsOf(folder);
         again.watched = true;
         again.tracker = facts.tracker;
         EXPECT_TRUE(PlanRepair(again, JudgeAll(again), false).steps.empty()) << row.repair.what;
