@@ -63,7 +63,7 @@ bool Measure(Session* s, const char* request, double* yaw)
     }
     const Settings& settings = s->facts->ini.settings;
     const TrackerFacts hold = WatchTracker(1.0, settings, false, false);
-    const Findings judged = JudgeTracker(hold, settings, s->facts->folder.wine);
+    const Findings judged = JudgeTracker(hold, settings, s->facts->folder);
     if (HasMark(judged, kStop)) {
         s->facts->tracker = hold;
         s->facts->watched = true;

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <ctype.h>
 #include <string.h>
 #include <wctype.h>
@@ -130,6 +132,20 @@ void ReadText(const std::string& bytes, const SettingTexts& texts, IniFacts* ini
     Explain(DecodeIni(bytes), ini);
 }
 
+// Whether a process of this name runs; only its name in the process list is looked at.
+bool ProcessRuns(const wchar_t* name)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32W entry = {};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !found; more = Process32NextW(snapshot, &entry)) {
+        found = _wcsicmp(entry.szExeFile, name) == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
 }  // namespace
 
 bool Exists(const std::wstring& path)
@@ -165,6 +181,7 @@ FolderFacts GatherFolderFacts(const std::wstring& iniOption)
     f.leftover = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-new");
     f.probeOld = !f.judged.empty() && Exists(f.judged + L"headview.ini.probe-old");
     f.wine = UnderWine();
+    f.trackIR = ProcessRuns(L"TrackIR5.exe");
     return f;
 }
 

@@ -24,6 +24,7 @@ struct FolderFacts {
     bool leftover;           // headview.ini.probe-new, left by a probe that was stopped
     bool probeOld;           // headview.ini.probe-old, left by an older probe whose change failed twice
     bool wine;               // Wine or Proton runs the probe, and so the game beside it
+    bool trackIR;            // NaturalPoint's TrackIR5.exe runs, which publishes no FreeTrack data
 };
 
 struct IniFacts {

@@ -698,7 +698,7 @@ Situation JudgeYaws(const TrackerFacts& f, const Settings& settings)
     return kTracking;
 }
 
-Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
+Findings JudgeTracker(const TrackerFacts& f, const Settings& s, const FolderFacts& folder)
 {
     const Situation situation = JudgeYaws(f, s);
     const std::string rate =
@@ -719,12 +719,20 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, bool wine)
         "the probe must run in that prefix too: for Steam, @; for a plain prefix, @.",
         {Unbroken("protontricks-launch --appid <the game's app id> headview-probe.exe"),
          Unbroken("WINEPREFIX=<the game's prefix> wine headview-probe.exe")});
-    if (row != std::end(kTrackerRows)) {
+    // NaturalPoint's software sends its data to the games on its list alone: a bridge writes it as FreeTrack data.
+    const bool trackIR = folder.trackIR && (situation == kNoTracker || situation == kNoPoses);
+    Add(&out, trackIR, kStop,
+        "NaturalPoint's TrackIR software runs (TrackIR5.exe), but it publishes no FreeTrack data, which is what "
+        "headview reads. A bridge program can: for example FreePIE with the script in README.txt, started before the "
+        "game. The shipped headview.ini (headviewing_source=1) follows what such a bridge writes; then @ matches the "
+        "camera to your head.",
+        {Unbroken("headview-probe --gain 45")});
+    if (row != std::end(kTrackerRows) && !trackIR) {
         Change change = {};
         if (row->edit == Edit::kSetKeys) {
             change = Sets(kToProcessed);
         }
-        out.push_back(Say(row->mark, row->says + (situation == kNoTracker && wine ? prefix : ""), {}, change));
+        out.push_back(Say(row->mark, row->says + (situation == kNoTracker && folder.wine ? prefix : ""), {}, change));
     }
     return out;
 }
@@ -755,7 +763,7 @@ Findings JudgeAll(const Facts& f)
             "headview reads only headview.ini: when that is as you want it, delete headview.ini.probe-old.");
     }
     if (f.watched) {
-        more = JudgeTracker(f.tracker, JudgedSettings(f), f.folder.wine);
+        more = JudgeTracker(f.tracker, JudgedSettings(f), f.folder);
         out.insert(out.end(), more.begin(), more.end());
     }
     const bool read = ini.exists && !ini.tooLong && !ini.isFolder;

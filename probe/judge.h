@@ -69,7 +69,7 @@ enum Situation {
     kTracking
 };
 Situation JudgeYaws(const TrackerFacts& facts, const Settings& settings);
-Findings JudgeTracker(const TrackerFacts& facts, const Settings& settings, bool wine);
+Findings JudgeTracker(const TrackerFacts& facts, const Settings& settings, const FolderFacts& folder);
 
 // The settings the tracker is judged by: the file's, or the shipped file's
 // source where there is no file.

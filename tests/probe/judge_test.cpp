@@ -440,6 +440,22 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
          [](Facts* f) { f->ini.settings.status = 0; }, kNote, "set headviewing_status=1", 0, 0},
         {"the status name held by another program", [](Facts* f) { f->game.seen = kNotHeadviews; }, kNote, "show", 0,
          0},
+        {"NaturalPoint's software, and no FreeTrack data: the bridge named, not the generic cure",
+         [](Facts* f) {
+             f->folder.trackIR = true;
+             f->tracker = TrackerFacts{};
+         },
+         kStop, "show", 1, 1, "FreePIE with the script in README.txt"},
+        {"NaturalPoint's software, and a region headview made, empty",
+         [](Facts* f) {
+             f->folder.trackIR = true;
+             f->tracker = TrackerFacts{};
+             f->tracker.region = kOpen;
+             f->log.setup = kMadeByHeadview;
+         },
+         kStop, "show", 1, 1, "headview-probe --gain 45 matches"},
+        {"NaturalPoint's software beside a bridge's data: nothing of it", [](Facts* f) { f->folder.trackIR = true; },
+         kOk, "show", 0, 0},
         {"a key missing, and two [Settings] lines",
          [](Facts* f) {
              Unread(f, kEnabledKey);

@@ -369,3 +369,50 @@ TEST_F(ProbeTest, WhileTheGameRunsHeadviewTheProbeJudgesFromWhatItPublishes)
         StopProgram(game);
     }
 }
+
+TEST_F(ProbeTest, NaturalPointsSoftwareIsNamedWhereNoFreeTrackDataArrives)
+{
+    WriteIni(kIni);
+    // A stand-in by NaturalPoint's process name: a copy of the probe, watching quietly.
+    const std::string standIn = ProgramDir() + "TrackIR5.exe";
+    ASSERT_TRUE(CopyFileW(WideFromUtf8(ProgramDir() + "headview-probe.exe").c_str(), WideFromUtf8(standIn).c_str(),
+                          FALSE));
+    ProbeRun trackIR;
+    ASSERT_TRUE(StartProbe("--seconds 600", &trackIR, ProgramDir(), standIn));
+    const struct {
+        const char* what;
+        const char* tracker;  // "" none
+        bool game;            // a game runs headview, and so made the region
+        DWORD code;
+        bool named;
+    } rows[] = {
+        {"no FreeTrack data at all", "", false, 1, true},
+        {"the region headview made, empty", "", true, 1, true},
+        {"a bridge writing FreePIE's style", "--style opentrack-noraw --period 1 --region-bytes 92", false, 0, false},
+    };
+    for (const auto& row : rows) {
+        StopProgram(tracker_);
+        tracker_ = row.tracker[0] != '\0' ? StartTracker(row.tracker) : nullptr;
+        HANDLE game = nullptr;
+        if (row.game) {
+            game = StartProgram("headview-game.exe", "--quiet --frames 1000000 --frame-ms 16 --game-dir \"" +
+                                                         gameDir_.substr(0, gameDir_.size() - 1) + "\"");
+            RegionPeek made;  // closed at the row's end, so that the region goes with the game
+            for (int wait = 0; wait < 100 && !made.Open(); ++wait) {
+                Sleep(50);
+            }
+        }
+        EXPECT_EQ(Probe("--seconds 2"), row.code) << row.what << "\n" << output_;
+        EXPECT_EQ(Printed("NaturalPoint's TrackIR software runs (TrackIR5.exe)"), row.named) << row.what << output_;
+        EXPECT_EQ(Printed("Start your head tracker and turn on its FreeTrack output"), false) << row.what << output_;
+        StopProgram(game);
+    }
+    TerminateProcess(trackIR.process, 0);
+    FinishProbe(&trackIR);
+    StopProgram(tracker_);
+    tracker_ = nullptr;
+    DeleteFileW(WideFromUtf8(standIn).c_str());
+    EXPECT_EQ(Probe("--seconds 1"), 1u);
+    EXPECT_FALSE(Printed("TrackIR")) << "without the process: the generic finding\n" << output_;
+    EXPECT_TRUE(Printed("Start your head tracker and turn on its FreeTrack output")) << output_;
+}
