@@ -108,9 +108,9 @@ void PrintUsage()
         "                  not run from there\n"
         "  -h, --help, /?  show this text\n"
         "\n"
-        "Exit code: 0 all is well, 1 something to fix (for --centre and --gain also:\n"
-        "nothing written, or the game to start again), 2 bad usage, or a file the\n"
-        "probe did not change.\n");
+        "Exit code: 0 all is well, 1 something to fix or the game to start again (for\n"
+        "--centre and --gain also: nothing written), 2 bad usage, or a file the probe\n"
+        "did not change.\n");
 }
 
 Use ParseMenuChoice(const std::string& line)
@@ -125,7 +125,8 @@ Use ParseMenuChoice(const std::string& line)
 void PrintMenu()
 {
     WriteOut(
-        "headview-probe: start your head tracker first. Then choose:\n"
+        "headview-probe: start your head tracker first. Run it while the game runs and\n"
+        "your character sits in a vehicle, and it checks everything at once. Choose:\n"
         "  1  watch the tracker for 10 seconds and say what to change\n"
         "  2  centre the view (look straight ahead)\n"
         "  3  set the gain: a look out of the side window turns the camera 90 degrees\n"

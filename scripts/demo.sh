@@ -36,20 +36,27 @@ A synthetic tracker turns the player's head left and right (raw yaw in radians,
                   heading = (offset + yaw) x gain, gain 0x39 = 57 (radians to degrees);
                   the shipped file follows the processed yaw, which this
                   tracker publishes equal to the raw yaw
-  frame  210      headview.ini is edited while the game runs: gain 0x1C = 28, offset 0.2
+  frame  120      headview.ini is edited while the game runs: gain 0x1C = 28, offset 0.2
   frames 360-420  on foot again: no more camera calls
 TXT
-# The tracker runs until the game has ended.
+# The tracker runs until the game has ended. headview-probe watches for a
+# couple of seconds while the game runs, from the game's folder, as a player
+# would: in the vehicle, after the edit at frame 120 (from about frame 180).
 wine "$build/bin/fttracker.exe" --rate 60 --sweep 0.6 --period 3 >"$build/demo-tracker.txt" 2>&1 &
 tracker=$!
 sleep 1
 wine "$build/bin/headview-game.exe" --game-dir "$(winepath -w "$game")" --frames 420 --frame-ms 16 \
     --hook "$(winepath -w "$game/ScriptHookV.dll")" --plugin "$(winepath -w "$game/headview.asi")" \
-    --vehicle 60:359 --ini-at "210:$(winepath -w "$game/headview-edited.ini")" --print-every 15 \
-    --chart "$(winepath -w "$build/headview-demo.svg")"
+    --vehicle 60:359 --ini-at "120:$(winepath -w "$game/headview-edited.ini")" --print-every 15 \
+    --chart "$(winepath -w "$build/headview-demo.svg")" >"$build/demo-game.txt" 2>&1 &
+game_pid=$!
+sleep 3.5
+(cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 2 </dev/null >"$build/demo-probe.txt" 2>&1) || true
+wait "$game_pid"
 kill "$tracker" 2>/dev/null || true
 wait "$tracker" 2>/dev/null || true
 
+cat "$build/demo-game.txt"
 echo
 echo "=== the tracker's view ==="
 cat "$build/demo-tracker.txt"
@@ -57,13 +64,8 @@ echo
 echo "=== headview.log ==="
 cat "$game/headview.log"
 echo
-echo "=== headview-probe in the game's folder, a tracker of the opentrack style running ==="
-wine "$build/bin/fttracker.exe" --style opentrack --seconds 5 >/dev/null 2>&1 &
-tracker=$!
-sleep 1
-(cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 3 </dev/null) || true
-wait "$tracker" || true
-
+echo "=== headview-probe, run in the game's folder while the game ran (from about frame 180) ==="
+cat "$build/demo-probe.txt"
 echo
 echo "release zip: $(ls "$build"/release/headview-*.zip), its SHA256SUMS beside it"
 echo "chart of raw yaw and camera heading: $build/headview-demo.svg"
