@@ -6,6 +6,7 @@
 #include "probe/gather.h"
 #include "settings/utf8.h"
 #include "tests/support/files.h"
+#include "tests/support/guarded_pages.h"
 
 #include <windows.h>
 
@@ -306,35 +307,6 @@ TEST(StallClock, StallsProvenByReadingsAndLeftOutOfTheSendingTime)
 
 namespace {
 
-// A tracker writing a whole new pose at a chosen moment of the probe's copy.
-// The pose lies across a page boundary, both pages guarded: the copy's first
-// read of each page faults once, and at the chosen fault the writer stores
-// the new pose before the read goes on. At the second fault, the bytes read
-// so far are the old pose's and the rest will be the new one's.
-struct GuardedPose {
-    char* pages = nullptr;
-    SIZE_T pageSize = 0;
-    FTPose* pose = nullptr;
-    FTPose next = {};
-    int faults = 0;
-    int writeAtFault = 0;  // 0: never
-};
-GuardedPose* guarded = nullptr;
-
-LONG CALLBACK WriteAtGuardFault(EXCEPTION_POINTERS* info)
-{
-    const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    const char* at = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
-    if (guarded == nullptr || record->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || record->NumberParameters < 2 ||
-        at < guarded->pages || at >= guarded->pages + 2 * guarded->pageSize) {
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
-    if (++guarded->faults == guarded->writeAtFault) {
-        *guarded->pose = guarded->next;  // both guards are spent by now
-    }
-    return EXCEPTION_CONTINUE_EXECUTION;  // the guard went with the fault: the read goes on
-}
-
 // Each field of a pose a value of its own: `first`, first + 1, ...
 FTPose NumberedPose(int first)
 {
@@ -374,32 +346,19 @@ TEST(CopyStablePose, APoseHalfWrittenIsNeverTaken)
         {"no write during the copy", 0, old},
         {"a whole new pose written in the middle of the first copy", 2, next},
     };
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    GuardedPose g;
-    g.pageSize = system.dwPageSize;
-    g.pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * g.pageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(g.pages, nullptr);
-    g.pose = reinterpret_cast<FTPose*>(g.pages + g.pageSize - 48);  // 48 bytes on the first page, 44 on the second
-    g.next = next;
-    void* handler = AddVectoredExceptionHandler(1, WriteAtGuardFault);
-    ASSERT_NE(handler, nullptr);
-    guarded = &g;
+    // The pose across a page boundary, 48 bytes on the first page and 44 on the second: at the second fault the
+    // bytes read so far are the old pose's, and the rest will be the new one's.
+    GuardedPages pages;
+    FTPose* pose = reinterpret_cast<FTPose*>(pages.Across(48));
     for (const auto& row : rows) {
-        *g.pose = old;
-        g.faults = 0;
-        g.writeAtFault = row.writeAtFault;
-        DWORD was = 0;
-        EXPECT_TRUE(VirtualProtect(g.pages, 2 * g.pageSize, PAGE_READWRITE | PAGE_GUARD, &was));
-        FTPose pose = {};
-        EXPECT_TRUE(CopyStablePose(g.pose, &pose)) << row.what;
-        EXPECT_EQ(g.faults, 2) << row.what << ": a fault at the first read of each page";
-        EXPECT_EQ(Fields(pose), Fields(row.taken)) << row.what;
-        EXPECT_EQ(memcmp(&pose, &row.taken, sizeof pose), 0) << row.what;
+        *pose = old;
+        ASSERT_TRUE(pages.Arm(row.writeAtFault, [&] { *pose = next; }));
+        FTPose copy = {};
+        EXPECT_TRUE(CopyStablePose(pose, &copy)) << row.what;
+        EXPECT_EQ(pages.Faults(), 2) << row.what << ": a fault at the first read of each page";
+        EXPECT_EQ(Fields(copy), Fields(row.taken)) << row.what;
+        EXPECT_EQ(memcmp(&copy, &row.taken, sizeof copy), 0) << row.what;
     }
-    RemoveVectoredExceptionHandler(handler);
-    guarded = nullptr;
-    VirtualFree(g.pages, 0, MEM_RELEASE);
 }
 
 TEST(WatchTracker, AStallIsLeftOutOfTheRateAndOneAtTheEndCounts)

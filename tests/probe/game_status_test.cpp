@@ -4,6 +4,7 @@
 // else, and the region looked at as it is or as another program left it.
 #include "probe/game_status.h"
 #include "tests/support/files.h"
+#include "tests/support/guarded_pages.h"
 
 #include <windows.h>
 
@@ -15,34 +16,6 @@
 #include <string>
 
 namespace {
-
-// headview writing a block at a chosen moment of the probe's copy. The block
-// lies across a page boundary, both pages guarded: the copy's first read of
-// each page faults once, and at the chosen fault the writer stores `next`
-// before the read goes on.
-struct GuardedBlock {
-    char* pages = nullptr;
-    SIZE_T pageSize = 0;
-    StatusBlock* block = nullptr;
-    StatusBlock next = {};
-    int faults = 0;
-    int writeAtFault = 0;  // 0: never
-};
-GuardedBlock* guarded = nullptr;
-
-LONG CALLBACK WriteAtGuardFault(EXCEPTION_POINTERS* info)
-{
-    const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    const char* at = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
-    if (guarded == nullptr || record->ExceptionCode != STATUS_GUARD_PAGE_VIOLATION || record->NumberParameters < 2 ||
-        at < guarded->pages || at >= guarded->pages + 2 * guarded->pageSize) {
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
-    if (++guarded->faults == guarded->writeAtFault) {
-        *guarded->block = guarded->next;  // both guards are spent by now
-    }
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
 
 // A block with every field a value of its own, under `sequence`.
 StatusBlock NumberedBlock(uint32_t sequence, uint8_t first)
@@ -145,35 +118,18 @@ TEST(CopyStableStatus, ABlockInTheMiddleOfAWriteIsNeverTaken)
         {"a whole block written in the middle of the first copy", old, 2, next, true, next, 2},
         {"a write begun in the middle of the copy that never ends", old, 2, begun, false, old, 2},
     };
-    SYSTEM_INFO system;
-    GetSystemInfo(&system);
-    GuardedBlock g;
-    g.pageSize = system.dwPageSize;
-    g.pages = static_cast<char*>(VirtualAlloc(nullptr, 2 * g.pageSize, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
-    ASSERT_NE(g.pages, nullptr);
-    g.block = reinterpret_cast<StatusBlock*>(g.pages + g.pageSize - 48);  // 48 bytes on each page
-    void* handler = AddVectoredExceptionHandler(1, WriteAtGuardFault);
-    ASSERT_NE(handler, nullptr);
-    guarded = &g;
+    GuardedPages pages;
+    StatusBlock* block = reinterpret_cast<StatusBlock*>(pages.Across(48));  // 48 bytes on each page
     for (const auto& row : rows) {
-        *g.block = row.there;
-        g.next = row.written;
-        g.faults = 0;
-        g.writeAtFault = row.writeAtFault;
-        DWORD was = 0;
-        EXPECT_TRUE(VirtualProtect(g.pages, 2 * g.pageSize, PAGE_READWRITE | PAGE_GUARD, &was));
+        *block = row.there;
+        ASSERT_TRUE(pages.Arm(row.writeAtFault, [&] { *block = row.written; }));
         StatusBlock copy = {};
-        EXPECT_EQ(CopyStableStatus(g.block, &copy), row.taken) << row.what;
-        EXPECT_EQ(g.faults, row.faults) << row.what << ": a fault at the first read of each page";
+        EXPECT_EQ(CopyStableStatus(block, &copy), row.taken) << row.what;
+        EXPECT_EQ(pages.Faults(), row.faults) << row.what << ": a fault at the first read of each page";
         if (row.taken) {
             EXPECT_EQ(memcmp(&copy, &row.copy, sizeof copy), 0) << row.what;
         }
     }
-    RemoveVectoredExceptionHandler(handler);
-    guarded = nullptr;
-    DWORD was = 0;
-    VirtualProtect(g.pages, 2 * g.pageSize, PAGE_READWRITE, &was);
-    VirtualFree(g.pages, 0, MEM_RELEASE);
 }
 
 TEST(IsHeadviewsStatus, OnlyABlockHeadviewWritesInARunningGame)
