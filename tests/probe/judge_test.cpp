@@ -471,7 +471,9 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
         EXPECT_EQ(Worst(found).mark, row.mark) << row.what << "\n" << report;
         EXPECT_EQ(Written(Worst(found).change), row.carries) << row.what << "\n" << report;
         EXPECT_EQ(ExitCodeOf(found), row.code) << row.what << "\n" << report;
-        EXPECT_NE(Joined(report).find(row.said), std::string::npos) << row.what << "\n" << report;
+        if (row.said[0] != '\0') {
+            EXPECT_NE(Joined(report).find(row.said), std::string::npos) << row.what << "\n" << report;
+        }
         int toFix = 0;
         for (const Finding& f : found) {
             toFix += f.mark == kStop || f.mark == kFix ? 1 : 0;
