@@ -27,7 +27,7 @@ struct StatusBlock {
     float offset;
     int32_t source, status;
     uint8_t origin[kSettingKeyCount];  // StatusOrigin, by SettingKey
-    uint8_t iniFound;   // 1 when the last load found headview.ini
+    uint8_t iniFound;                  // 1 when the last load found headview.ini
     uint8_t reserved;
     // The tracker as headview sees it.
     int32_t link;     // StatusLink

@@ -228,8 +228,8 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
         OnLine(Edit::kMoveLine, Corrected(ini.settings, key, ValueOf(misplaced)), ini.misplacedLine[key]));
     Add(out, present && !Converts(key, text), kFix, "headview cannot read @, so @. Write it as:", {line, uses},
         Sets({Corrected(ini.settings, key, text)}));
-    Add(out, !present && !elsewhere && !nearMiss.empty(), kFix, "The line @ looks like @ misspelt, so @. Write it as:",
-        {nearMiss, kSettingKeys[key], uses},
+    Add(out, !present && !elsewhere && !nearMiss.empty(), kFix,
+        "The line @ looks like @ misspelt, so @. Write it as:", {nearMiss, kSettingKeys[key], uses},
         OnLine(Edit::kRenameKey, Corrected(ini.settings, key, ValueOf(nearMiss)), ini.nearMissLine[key]));
     Add(out, !present && !elsewhere && !ini.bare[key].empty(), kFix,
         "The line @ has no \"=\", so @. Write it as:", {ini.bare[key], uses}, Sets({{k, kSuggested[key]}}));
@@ -425,19 +425,22 @@ Finding JudgeMissingIni(const IniFacts& ini)
     }
     if (ini.nearMissFile == "headview.ini.probe-old") {
         return Say(kStop,
-                   none + "headview.ini.probe-old is headview.ini as it was before a change a headview-probe could not "
-                          "finish: rename it to headview.ini.",
+                   none +
+                       "headview.ini.probe-old is headview.ini as it was before a change a headview-probe could not "
+                       "finish: rename it to headview.ini.",
                    {path}, rename);
     }
     if (ini.nearMissFile == "headview.ini.bak") {
         return Say(kStop,
-                   none + "headview.ini.bak is headview.ini as it was before headview-probe last changed it: rename "
-                          "it to headview.ini.",
+                   none +
+                       "headview.ini.bak is headview.ini as it was before headview-probe last changed it: rename "
+                       "it to headview.ini.",
                    {path}, rename);
     }
     return Say(kStop,
-               none + "There is @, whose end Windows hides: rename it to headview.ini (in Explorer: View, tick \"File "
-                      "name extensions\").",
+               none +
+                   "There is @, whose end Windows hides: rename it to headview.ini (in Explorer: View, tick \"File "
+                   "name extensions\").",
                {path, ini.nearMissFile}, rename);
 }
 
@@ -484,14 +487,15 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
     Add(&out, !on, kStop, "headview.ini turns the camera off (headviewing=@). To turn it on:", {ini.texts[kEnabledKey]},
         Sets({{kEnabledKey, "1"}}));
     if (on && heading.mark != kOk) {
-        out.push_back(Say(kStop, heading.says + " Under [Settings], change or add this line:", {},
-                          Sets(heading.change.sets)));
+        out.push_back(
+            Say(kStop, heading.says + " Under [Settings], change or add this line:", {}, Sets(heading.change.sets)));
     }
     const double offCentre = ini.settings.offset * static_cast<float>(ini.settings.multiplier);
     // Past a few degrees, an offset left over (from --centre, or typed) is to be fixed.
     const bool farOff = fabs(offCentre) > kFarOffDegrees;
     const bool offCentred = ini.settings.source == 1 && heading.mark == kOk && fabs(offCentre) > kCentredDegrees;
-    Change centred = Shows({{kOffsetKey, "0.0", ini.texts[kOffsetKey] + " would turn the view " + Side(offCentre) + " of centre"}});
+    Change centred =
+        Shows({{kOffsetKey, "0.0", ini.texts[kOffsetKey] + " would turn the view " + Side(offCentre) + " of centre"}});
     if (farOff) {
         centred.edit = Edit::kSetKeys;
     }
@@ -617,8 +621,9 @@ Findings JudgeGame(const Facts& f)
     Add(&out, b.vehicle == 1 && b.headingFrame > 0, kOk,
         "In the vehicle headview turns the camera: your head @, the camera @.",
         {Side(b.yaw * kDegreesPerRadian), Side(b.heading)});
-    Add(&out, b.vehicle == 0, kNote, "The game runs headview with your character on foot: get into a vehicle to "
-                                     "see the camera turn.");
+    Add(&out, b.vehicle == 0, kNote,
+        "The game runs headview with your character on foot: get into a vehicle to "
+        "see the camera turn.");
     return out;
 }
 

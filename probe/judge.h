@@ -36,12 +36,12 @@ struct Change {
 
 struct Finding {
     Mark mark;
-    std::string says;     // one paragraph of plain words
-    Change change = {};   // made by the repair when marked [stop] or [fix], or asked for
-    bool refused = false; // the probe could not do what was asked
-    bool away = false;    // the probe stands outside the game's folder: it can say nothing of the camera
-    bool pending = false; // all is well only once the game has run with the file as it is
-    bool asked = false;   // the player asked for the change (--centre, --gain): made without a question
+    std::string says;        // one paragraph of plain words
+    Change change = {};      // made by the repair when marked [stop] or [fix], or asked for
+    bool refused = false;    // the probe could not do what was asked
+    bool away = false;       // the probe stands outside the game's folder: it can say nothing of the camera
+    bool pending = false;    // all is well only once the game has run with the file as it is
+    bool asked = false;      // the player asked for the change (--centre, --gain): made without a question
     bool alongside = false;  // a note's change, made only beside changes the player says yes to
 };
 using Findings = std::vector<Finding>;

@@ -73,7 +73,9 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
         listed += "  - " + step + "\n";
     }
     if (!why.empty()) {
-        WriteOut("\nheadview-probe will not change headview.ini: " + why + ". To make the changes by hand:\n" + listed);
+        WriteOut("\n" +
+                 Paragraph("headview-probe will not change headview.ini: " + why + ". To make the changes by hand:") +
+                 listed);
         return fix || asked ? 2 : code;
     }
     WriteOut("\nheadview-probe " + std::string(asked ? "makes" : "can make") + " these changes to headview.ini:\n" +
@@ -86,8 +88,10 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
         if (asked) {
             Report(findings);
         }
-        WriteOut("\nheadview-probe could not change headview.ini safely: " + error + ". " + OnDisk(facts.ini) +
-                 " To make the changes by hand:\n" + listed);
+        WriteOut("\n" +
+                 Paragraph("headview-probe could not change headview.ini safely: " + error + ". " + OnDisk(facts.ini) +
+                           " To make the changes by hand:") +
+                 listed);
         return 2;
     }
     Facts again = GatherSetUpFacts(iniOption);
@@ -99,7 +103,7 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     if (facts.ini.exists && repair.renamed.empty()) {
         kept = " The file as it was is kept as headview.ini.bak.";
     }
-    WriteOut("\nheadview.ini is changed." + kept + " Checked again:\n");
+    WriteOut("\n" + Paragraph("headview.ini is changed." + kept + " Checked again:"));
     const Findings after = JudgeAll(again);
     if (asked && !fix) {
         return OfferRepair(iniOption, again, after, false, Report(after));

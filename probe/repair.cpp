@@ -171,8 +171,8 @@ void EditLines(const Round& round, Repair* r)
             r->text.units.replace(line.start, line.end - line.start, above + WideFromUtf8(now));
             continue;
         }
-        std::string step = "move " + old + " from " + PlaceOf(r->text, lines, static_cast<size_t>(k->line)) + " to " +
-                           section;
+        std::string step =
+            "move " + old + " from " + PlaceOf(r->text, lines, static_cast<size_t>(k->line)) + " to " + section;
         if (old != now) {
             step += ", as " + now;
         }

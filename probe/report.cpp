@@ -34,18 +34,18 @@ size_t Columns(const std::string& text)
 }
 
 // `words` after `mark`, broken between words within kColumns, unless one
-// word alone is longer.
-std::string Wrapped(const std::string& mark, const std::string& words)
+// word alone is longer; each line after the first starts with `indent`.
+std::string Wrapped(const std::string& mark, const std::string& words, const std::string& indent = kIndent)
 {
     std::string out = mark;
     size_t column = mark.size();
     for (size_t at = 0, end = 0; at < words.size(); at = end + 1) {
         end = std::min(words.find(' ', at), words.size());
         const std::string word = words.substr(at, end - at);
-        const bool first = column == kIndent.size();
+        const bool first = column == indent.size();
         if (!first && column + 1 + Columns(word) > kColumns) {
-            out += "\n" + kIndent;
-            column = kIndent.size();
+            out += "\n" + indent;
+            column = indent.size();
         } else if (!first) {
             out += " ";
             ++column;
@@ -85,8 +85,9 @@ std::string FormatReport(Findings findings)
         return out + "\nFix what is marked [fix], then run headview-probe again.\n";
     }
     if (pending) {
-        return out + "\nNothing to fix. What is left: start the game once, get into a vehicle, then run\n"
-                     "headview-probe again.\n";
+        return out +
+               "\nNothing to fix. What is left: start the game once, get into a vehicle, then run\n"
+               "headview-probe again.\n";
     }
     return out + "\nAll is well.\n";
 }
@@ -111,6 +112,11 @@ int Report(const Findings& findings)
 {
     WriteOut("\n" + FormatReport(findings));
     return ExitCodeOf(findings);
+}
+
+std::string Paragraph(const std::string& words)
+{
+    return Wrapped("", words, "");
 }
 
 std::string Plain(double value, int decimals)

@@ -56,8 +56,8 @@ void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& se
     if (cameraOn && isfinite(heading) && fabs(heading) < 1e6) {
         snprintf(camera, sizeof camera, "%+7.1f deg%s", tenths(heading), running ? " (game)" : "");
     }
-    snprintf(line, sizeof line, "%4.0f poses/s  yaw %+6.1f deg  raw yaw %+6.1f deg  camera %s%s",
-             posesPerSecond, tenths(pose.yaw * kDegreesPerRadian), tenths(pose.rawYaw * kDegreesPerRadian), camera,
+    snprintf(line, sizeof line, "%4.0f poses/s  yaw %+6.1f deg  raw yaw %+6.1f deg  camera %s%s", posesPerSecond,
+             tenths(pose.yaw * kDegreesPerRadian), tenths(pose.rawYaw * kDegreesPerRadian), camera,
              OutputIsConsole() ? "\r" : "\n");
     WriteOut(line);
 }

@@ -26,8 +26,8 @@ size_t ReadValueText(const wchar_t* path, const char* key, const wchar_t* absent
         wideKey[0] = L'\0';
     }
     const DWORD length = GetPrivateProfileStringW(L"Settings", wideKey, absent, value, kSettingReadSize, path);
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), text, kSettingTextSize - 1,
-                                          nullptr, nullptr);
+    const int bytes =
+        WideCharToMultiByte(CP_UTF8, 0, value, static_cast<int>(length), text, kSettingTextSize - 1, nullptr, nullptr);
     text[bytes] = '\0';
     return static_cast<size_t>(bytes);
 }

@@ -4,8 +4,9 @@
 
 wchar_t g_settingsPath[kSettingsPathSize] = L"";
 
-const char* const kSettingKeys[kSettingKeyCount] = {"headviewing", "headviewing_test", "headviewing_multiplier",
-                                                    "headviewing_offset", "headviewing_source", "headviewing_status"};
+const char* const kSettingKeys[kSettingKeyCount] = {
+    "headviewing",        "headviewing_test",   "headviewing_multiplier",
+    "headviewing_offset", "headviewing_source", "headviewing_status"};
 
 void ResolveSettingsPathOf(const wchar_t* fileName, wchar_t (&path)[kSettingsPathSize])
 {

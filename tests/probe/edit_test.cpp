@@ -147,7 +147,8 @@ TEST_F(WriteIniTest, APathThatHeadviewReadsTakesTheLongerNamesBesideIt)
     std::string error;
     EXPECT_TRUE(Write("-0.42", &error)) << error;
     EXPECT_EQ(ReadFileBytes(Utf8FromWide(path_)), kAfter);
-    HANDLE bak = CreateFileW((L"\\\\?\\" + path_ + L".bak").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE bak =
+        CreateFileW((L"\\\\?\\" + path_ + L".bak").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     EXPECT_NE(bak, INVALID_HANDLE_VALUE) << "the old file kept beside it";
     CloseHandle(bak);
 }

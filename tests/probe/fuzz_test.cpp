@@ -37,10 +37,36 @@ const char* const kLogSeeds[] = {
     "[1] x\r\n[08.12.2026 20:15:04.100] FTCreateMapping request.\r\n[99.99.9999 99:99:99.999] ",
 };
 // Pieces that mean something to the readers and the probe.
-const std::string kPieces[] = {"[Settings]", "[", "]", "=", ";", "#", "\r\n", "\n", "\r", " ", "\t", ",", ".",
-                               "-", "0x", "headviewing", "_test", "_multiplier", "_offset", "_source", "_status",
-                               "\xEF\xBB\xBF", "\xFF\xFE", "\xFE\xFF", "\xE9", "\xC3\xA9", std::string(1, '\0'),
-                               "FTCreateMapping request.", "] headview: (Error) ", "[08.12.2026 20:15:0"};
+const std::string kPieces[] = {"[Settings]",
+                               "[",
+                               "]",
+                               "=",
+                               ";",
+                               "#",
+                               "\r\n",
+                               "\n",
+                               "\r",
+                               " ",
+                               "\t",
+                               ",",
+                               ".",
+                               "-",
+                               "0x",
+                               "headviewing",
+                               "_test",
+                               "_multiplier",
+                               "_offset",
+                               "_source",
+                               "_status",
+                               "\xEF\xBB\xBF",
+                               "\xFF\xFE",
+                               "\xFE\xFF",
+                               "\xE9",
+                               "\xC3\xA9",
+                               std::string(1, '\0'),
+                               "FTCreateMapping request.",
+                               "] headview: (Error) ",
+                               "[08.12.2026 20:15:0"};
 
 std::string Mutated(std::mt19937* random, std::string text)
 {
@@ -131,14 +157,16 @@ TEST(Fuzz, NoBytesInTheGameFolderCrashTheProbeAndARepairWritesWhatItPlannedOrNot
         // Lines taken from the top may leave bytes there that read as a byte-order mark: the read-back refuses.
         const bool markMade = DecodeIni(EncodeIni(repair.text)).encoding != repair.text.encoding;
         EXPECT_TRUE(made || !WhyNotEditable(facts.ini).empty() || markMade)
-            << "case " << i << ": a change offered that cannot be made: " << error << "\n" << ::testing::PrintToString(ini);
+            << "case " << i << ": a change offered that cannot be made: " << error << "\n"
+            << ::testing::PrintToString(ini);
         EXPECT_EQ(GetFileAttributesW((folder + L"headview.ini.probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
         if (made) {  // one edit leaves nothing more to change
             Facts again = GatherSetUpFacts(folder);
             again.watched = facts.watched;
             again.tracker = facts.tracker;
             EXPECT_EQ(PlanRepair(again, JudgeAll(again), false).steps, std::vector<std::string>{})
-                << "case " << i << "\n" << ::testing::PrintToString(ini);
+                << "case " << i << "\n"
+                << ::testing::PrintToString(ini);
         }
     }
     printf("%d cases, %d repairs made, %d refused\n", cases, repaired, refused);

@@ -143,10 +143,10 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
     const struct {
         const char* what;
         std::function<void(Facts*)> change;
-        Mark mark;           // the worst finding's
-        std::string carries; // its change, as Written() writes it
-        int toFix;           // findings marked [stop] or [fix]
-        int code;            // the exit code
+        Mark mark;              // the worst finding's
+        std::string carries;    // its change, as Written() writes it
+        int toFix;              // findings marked [stop] or [fix]
+        int code;               // the exit code
         const char* said = "";  // a number, path or way said in the report
     } rows[] = {
         {"all well", [](Facts*) {}, kOk, "show", 0, 0},
@@ -255,15 +255,14 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
          "turns the camera 68 degrees."},
         {"a gain written 50", [](Facts* f) { Gain(f, "50", 0x50); }, kNote, "show headviewing_multiplier=32", 0, 0},
         {"a gain written 64", [](Facts* f) { Gain(f, "64", 0x64); }, kNote, "show headviewing_multiplier=40", 0, 0},
-        {"a gain written -57", [](Facts* f) { Gain(f, "-57", -0x57); }, kNote, "show headviewing_multiplier=-39", 0,
-         0},
+        {"a gain written -57", [](Facts* f) { Gain(f, "-57", -0x57); }, kNote, "show headviewing_multiplier=-39", 0, 0},
         {"a gain written 49: base 16 taken as meant", [](Facts* f) { Gain(f, "49", 0x49); }, kOk, "show", 0, 0},
         {"a gain written 065: no two digits", [](Facts* f) { Gain(f, "065", 0x65); }, kOk, "show", 0, 0},
         {"a gain of -39", [](Facts* f) { Gain(f, "-39", -0x39); }, kOk, "show", 0, 0, "45 degrees, the other way."},
         {"a comment after the gain", [](Facts* f) { f->ini.texts[kMultiplierKey] = "2D#mine"; }, kFix,
          "set headviewing_multiplier=2D", 1, 1},
-        {"an offset of 10 radians", [](Facts* f) { Offset(f, "10", 10.0f); }, kStop, "set headviewing_offset=0.0", 1,
-         1, "turns the camera 570 degrees"},
+        {"an offset of 10 radians", [](Facts* f) { Offset(f, "10", 10.0f); }, kStop, "set headviewing_offset=0.0", 1, 1,
+         "turns the camera 570 degrees"},
         {"an offset of 3 radians", [](Facts* f) { Offset(f, "3", 3.0f); }, kStop, "set headviewing_offset=0.0", 1, 1,
          "turns the camera 171 degrees"},
         {"a decimal comma, following the processed yaw", [](Facts* f) { f->ini.texts[kOffsetKey] = "0,5"; }, kFix,
@@ -375,8 +374,8 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
         {"a stall", [](Facts* f) { f->tracker.longestStall = 1.5; }, kFix, "show", 1, 1, "none for 1.5 seconds"},
         {"the tracker ended", [](Facts* f) { f->tracker.exited = true; }, kStop, "show", 1, 1},
         {"no log: the game has not run with the file yet", [](Facts* f) { f->log = LogFacts{}; }, kNote, "show", 0, 1},
-        {"an empty log: a ScriptHookV that does not match the game", [](Facts* f) { f->log.setup = kEmptyLog; },
-         kStop, "show", 1, 1},
+        {"an empty log: a ScriptHookV that does not match the game", [](Facts* f) { f->log.setup = kEmptyLog; }, kStop,
+         "show", 1, 1},
         {"headview.ini appeared since the last start",
          [](Facts* f) {
              f->log.missingIni = 1;
@@ -392,8 +391,8 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
              f->ini.settings.test = 1;
          },
          kFix, "set headviewing_test=0", 1, 1, "\"headview: (Error) reading settings from ini file!\" 2 times"},
-        {"a log of repeated looks", [](Facts* f) { f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "x", 0}; },
-         kFix, "show", 1, 1},
+        {"a log of repeated looks", [](Facts* f) { f->log = LogFacts{kCannotOpen, 12 * 1048576, 0, 0, "x", 0}; }, kFix,
+         "show", 1, 1},
         {"a log whose last start lies before the end read", [](Facts* f) { f->log.setup = kFarBack; }, kOk, "show", 0,
          0},
         {"a log of 10 MB", [](Facts* f) { f->log.bytes = 10 * 1048576; }, kOk, "show", 0, 0},

@@ -227,8 +227,9 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     WriteIni(raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
-    EXPECT_TRUE(Printed("untick Read-only, OK. To make the changes by hand:\r\n"
-                        "  - change headviewing_offset=0.05 to headviewing_offset=-0.42\r\n"))
+    EXPECT_TRUE(
+        Printed("untick Read-only, OK. To make the changes by hand:\r\n"
+                "  - change headviewing_offset=0.05 to headviewing_offset=-0.42\r\n"))
         << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
@@ -322,19 +323,47 @@ TEST_F(ProbeTest, WhileTheGameRunsHeadviewTheProbeJudgesFromWhatItPublishes)
         std::vector<const char*> printed, never;
     } rows[] = {
         {"in a vehicle, the file's values, the tracker found",
-         "0", "--vehicle 1:1000000", true, "", 0,
+         "0",
+         "--vehicle 1:1000000",
+         true,
+         "",
+         0,
          {"[ok]   In the vehicle headview turns the camera: your head", "[ok]   The running game's headview reads"},
          {"[fix]", "start the game again", "camera      off"}},
-        {"the file changed since the game read it", "0", "--vehicle 1:1000000", true, "5A", 1,
-         {"[fix]  The running game uses headviewing_multiplier=39 where headview.ini has 5A"}, {}},
+        {"the file changed since the game read it",
+         "0",
+         "--vehicle 1:1000000",
+         true,
+         "5A",
+         1,
+         {"[fix]  The running game uses headviewing_multiplier=39 where headview.ini has 5A"},
+         {}},
         {"the file changed, read on every frame", "1", "--vehicle 1:1000000", true, "5A", 0, {}, {"[fix]"}},
         {"on foot", "0", "", true, "", 0, {"[note] The game runs headview with your character on foot"}, {"[fix]"}},
-        {"the tracker started after the game: made by headview, then read", "0", "--vehicle 1:1000000", false, "", 0,
-         {"[ok]   The running game's headview reads"}, {"[fix]"}},
-        {"no tracker", "0", "--vehicle 1:1000000", false, nullptr, 1, {"[stop] The tracker's data is there"},
+        {"the tracker started after the game: made by headview, then read",
+         "0",
+         "--vehicle 1:1000000",
+         false,
+         "",
+         0,
+         {"[ok]   The running game's headview reads"},
+         {"[fix]"}},
+        {"no tracker",
+         "0",
+         "--vehicle 1:1000000",
+         false,
+         nullptr,
+         1,
+         {"[stop] The tracker's data is there"},
          {"reads your tracker's"}},
-        {"a paused game", "0", "--vehicle 1:1000000 --pause-at 40:60000", true, "", 0,
-         {"[note] The game runs headview, but ran no frame while the probe watched"}, {}},
+        {"a paused game",
+         "0",
+         "--vehicle 1:1000000 --pause-at 40:60000",
+         true,
+         "",
+         0,
+         {"[note] The game runs headview, but ran no frame while the probe watched"},
+         {}},
     };
     for (const auto& row : rows) {
         std::string ini = kGame;
@@ -344,9 +373,9 @@ TEST_F(ProbeTest, WhileTheGameRunsHeadviewTheProbeJudgesFromWhatItPublishes)
         if (row.trackerFirst) {
             Restart("--style opentrack --period 1");
         }
-        HANDLE game = StartProgram("headview-game.exe", "--quiet --frames 1000000 --frame-ms 16 " +
-                                                            std::string(row.gameOptions) + " --game-dir \"" +
-                                                            gameDir_.substr(0, gameDir_.size() - 1) + "\"");
+        HANDLE game =
+            StartProgram("headview-game.exe", "--quiet --frames 1000000 --frame-ms 16 " + std::string(row.gameOptions) +
+                                                  " --game-dir \"" + gameDir_.substr(0, gameDir_.size() - 1) + "\"");
         ASSERT_NE(game, nullptr);
         StatusBlock block = {};
         for (int wait = 0; wait < 200 && (LookAtGame(&block) != kHeadviewRuns || block.frames < 50); ++wait) {
@@ -375,8 +404,8 @@ TEST_F(ProbeTest, NaturalPointsSoftwareIsNamedWhereNoFreeTrackDataArrives)
     WriteIni(kIni);
     // A stand-in by NaturalPoint's process name: a copy of the probe, watching quietly.
     const std::string standIn = ProgramDir() + "TrackIR5.exe";
-    ASSERT_TRUE(CopyFileW(WideFromUtf8(ProgramDir() + "headview-probe.exe").c_str(), WideFromUtf8(standIn).c_str(),
-                          FALSE));
+    ASSERT_TRUE(
+        CopyFileW(WideFromUtf8(ProgramDir() + "headview-probe.exe").c_str(), WideFromUtf8(standIn).c_str(), FALSE));
     ProbeRun trackIR;
     ASSERT_TRUE(StartProbe("--seconds 600", &trackIR, ProgramDir(), standIn));
     const struct {

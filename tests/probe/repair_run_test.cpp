@@ -105,7 +105,7 @@ TEST_F(RepairRunTest, TheAnswerFYOrFixMakesThemEnterOrTheEndLeavesTheFile)
     const struct {
         const char* answer;  // lines typed at the question; the input then ends
         bool made;
-    } rows[] = {{"", false},       {"F", true},      {" yes ", true},     {"FIX", true},     {"y", true},
+    } rows[] = {{"", false},       {"F", true},      {" yes ", true},   {"FIX", true},    {"y", true},
                 {"no\r\n", false}, {"x\r\nf", true}, {"x\r\nx", false}, {"x\r\n", false}, {"n", false}};
     for (const auto& row : rows) {
         WriteIni(kBroken);
@@ -160,9 +160,7 @@ TEST_F(RepairRunTest, WhatChangedMeanwhileStandsAndNothingOfTheProbesIsLeft)
         std::string file;  // what stands after; "\x01": nothing
     } rows[] = {
         {"held open by another program",
-         [&] {
-             held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-         },
+         [&] { held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr); },
          kBroken},
         {"saved meanwhile: the player's stands", [&] { WriteIni(saved); }, saved},
         {"deleted meanwhile", [&] { DeleteFileW(ini_.c_str()); }, "\x01"},

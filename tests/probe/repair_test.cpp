@@ -68,7 +68,9 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
     ASSERT_NE(ShippedFile(), "");
     const RepairRow rows[] = {
         {"all well", kGood, {}, kGood},
-        {"no headviewing_status: its note alone changes nothing", Replaced(kGood, "headviewing_status=1\r\n", ""), {},
+        {"no headviewing_status: its note alone changes nothing",
+         Replaced(kGood, "headviewing_status=1\r\n", ""),
+         {},
          Replaced(kGood, "headviewing_status=1\r\n", "")},
         {"a missing key",
          Replaced(kGood, "headviewing_test=0\r\n", ""),
@@ -127,7 +129,8 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\n; for play\r\nheadviewing_test=0 ; or 1\r\n",
          {"move headviewing_test=0 ; or 1 from under a second [Settings] to the first [Settings], as "
           "headviewing_test=0, its comment kept on the line above"},
-         Replaced(kGood, "headviewing_test=0\r\n", "") + "; for play\r\n; or 1\r\nheadviewing_test=0\r\n[Settings]\r\n"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") +
+             "; for play\r\n; or 1\r\nheadviewing_test=0\r\n[Settings]\r\n"},
         {"blanks around an unreadable value",
          Replaced(kGood, "headviewing_offset=0.0", "headviewing_offset = 0,5 "),
          {"change headviewing_offset=0,5 to headviewing_offset=0.0 (0,5: the comma; 0.5 would turn the view 28.5 "
@@ -272,7 +275,8 @@ TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
             FTPose pose = {};
             pose.yaw = static_cast<float>((i - 20) / kDegreesPerRadian);
             if (row.rawShake > 0) {
-                pose.rawYaw = pose.yaw + static_cast<float>((i % 2 == 0 ? row.rawShake : -row.rawShake) / kDegreesPerRadian);
+                pose.rawYaw =
+                    pose.yaw + static_cast<float>((i % 2 == 0 ? row.rawShake : -row.rawShake) / kDegreesPerRadian);
             }
             AddPose(&facts.tracker, pose);
         }

@@ -42,7 +42,6 @@ std::string IniText(const IniKeys& keys = {});
 // One line per recorded event: frame, kind, hash, arguments and result.
 std::string TraceLine(const SimEvent& event);
 
-
 class GameTest : public ::testing::Test {
 protected:
     void SetUp() override;
