@@ -7,7 +7,7 @@
 // wait and release, the 92-byte copy and the identifier write; with the test
 // flag at 1 also the path resolution, the existence test and six profile
 // string reads; with the status published (--status, headviewing_status=1)
-// also the 96-byte block written between its two sequence stores.
+// also the 616-byte block written between its two sequence stores.
 // Both are timed frame by frame in turn; the figures are medians of seven
 // repetitions. The test flag at 0 stops the plugin reading headview.ini, so
 // one process measures one status value: scripts/bench.sh runs it for each.

@@ -74,6 +74,7 @@ void PublishStatus(const FTPose& pose)
     g_status.status = g_settings.status;
     memcpy(g_status.origin, g_settingOrigins, sizeof g_status.origin);
     g_status.iniFound = g_iniFound;
+    memcpy(g_status.iniPath, g_settingsPath, sizeof g_status.iniPath);
     g_status.link = FTLinkState();
     g_status.counter = FTLastCounter();
     g_status.yaw = SteeringYaw(pose, g_settings.source);

@@ -38,11 +38,13 @@ struct StatusBlock {
     uint64_t headingFrame;  // the frame that sent it; 0: none sent yet
     int32_t vehicle;        // the last frame: 1 in a vehicle, 0 on foot, -1 not asked (the camera off, or no read)
     int32_t reserved2;
+    wchar_t iniPath[kSettingsPathSize];  // headview.ini as headview last resolved it, NUL-terminated
 };
 
-static_assert(sizeof(StatusBlock) == 96, "the block's layout is fixed");
+static_assert(sizeof(StatusBlock) == 616, "the block's layout is fixed");
 static_assert(offsetof(StatusBlock, enabled) == 32, "settings at 32");
 static_assert(offsetof(StatusBlock, origin) == 56, "origins at 56");
 static_assert(offsetof(StatusBlock, link) == 64, "the tracker at 64");
 static_assert(offsetof(StatusBlock, headingFrame) == 80, "the heading's frame at 80");
 static_assert(offsetof(StatusBlock, vehicle) == 88, "the character at 88");
+static_assert(offsetof(StatusBlock, iniPath) == 96, "the settings' path at 96");

@@ -82,29 +82,40 @@ bool WriteBeside(const std::wstring& temporary, const std::string& bytes, std::s
     return true;
 }
 
-// `temporary` put where `path` is, the old file kept as `backup`.
-// ReplaceFileW is given the backup name, so that on any failure both files
-// keep a name; where the original was moved away all the same, the temporary
-// takes its place, or else the original goes back.
-bool PutInPlace(const std::wstring& temporary, const std::wstring& path, const std::wstring& backup)
+// `temporary` put where `path` is. The old file goes to headview.ini.probe-old
+// first (ReplaceFileW's backup name, so that on any failure both files keep
+// a name; where the original was moved away all the same, the temporary
+// takes its place, or else the original goes back), and becomes
+// headview.ini.bak only once the change stands: a failure keeps the .bak
+// there was.
+bool PutInPlace(const std::wstring& temporary, const std::wstring& path)
 {
+    const std::wstring old = path + L".probe-old";
+    bool done = false;
+    DWORD error = 0;
     if (g_replaceFile == nullptr && UnderWine()) {
-        return CopyFileW(path.c_str(), backup.c_str(), FALSE) &&
+        done = CopyFileW(path.c_str(), old.c_str(), FALSE) &&
                MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    }
-    DeleteFileW(backup.c_str());  // one copy: the one of the last change
-    ReplaceCall replace = ReplaceFileW;
-    if (g_replaceFile != nullptr) {
-        replace = g_replaceFile;
-    }
-    bool done = replace(path.c_str(), temporary.c_str(), backup.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                        nullptr) != 0;
-    const DWORD error = GetLastError();
-    if (!done && !Exists(path)) {
-        done = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
-        if (!done) {
-            MoveFileExW(backup.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+        error = GetLastError();
+    } else {
+        ReplaceCall replace = ReplaceFileW;
+        if (g_replaceFile != nullptr) {
+            replace = g_replaceFile;
         }
+        done = replace(path.c_str(), temporary.c_str(), old.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                       nullptr) != 0;
+        error = GetLastError();
+        if (!done && !Exists(path)) {
+            done = MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH) != 0;
+            if (!done) {
+                MoveFileExW(old.c_str(), path.c_str(), MOVEFILE_WRITE_THROUGH);
+            }
+        }
+    }
+    if (done) {
+        MoveFileExW(old.c_str(), (path + L".bak").c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    } else if (Exists(path)) {
+        DeleteFileW(old.c_str());
     }
     SetLastError(error);
     return done;
@@ -133,7 +144,7 @@ bool Replace(const std::wstring& temporary, const IniFacts& ini, std::string* er
         }
         changed = now != ini.bytes;
         tried = true;
-        return changed || PutInPlace(temporary, path, Long(ini.path + L".bak"));
+        return changed || PutInPlace(temporary, path);
     });
     if (changed) {
         *error = "headview.ini changed while the probe worked on it";
@@ -154,11 +165,15 @@ std::string WhyNotEditable(const IniFacts& ini)
     if (ini.isFolder) {
         return "it is a folder, not a file";
     }
+    if (ini.locked) {
+        return "another program holds it open";
+    }
     if (ini.readOnly) {
         return "it is read-only. To clear that: right-click headview.ini, Properties, untick Read-only, OK";
     }
     if (ini.encoding == kUtf16Be) {
-        return "it is saved as UTF-16 big-endian, which Windows' reader does not read";
+        return "it is saved as UTF-16 big-endian, which Windows' reader does not read. In Notepad: File, Save as, "
+               "Encoding \"UTF-16 LE\", then Save";
     }
     if (!ini.oddHeader.empty()) {
         return "Windows' reader and Wine's read its line " + ini.oddHeader + " otherwise";
@@ -198,8 +213,8 @@ std::string OnDisk(const IniFacts& ini)
     if (Exists(Long(ini.path))) {
         return "headview.ini stands as it is now, untouched by the probe.";
     }
-    if (ini.exists && Exists(Long(ini.path + L".bak"))) {
-        return "There is no headview.ini now: headview.ini.bak is a copy of it as it was; rename that to "
+    if (ini.exists && Exists(Long(ini.path + L".probe-old"))) {
+        return "There is no headview.ini now: headview.ini.probe-old holds it as it was; rename that to "
                "headview.ini.";
     }
     if (ini.exists) {

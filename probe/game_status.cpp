@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string.h>
+#include <wchar.h>
 
 #include <atomic>
 
@@ -30,8 +31,9 @@ bool FieldsInRange(const StatusBlock& block)
             return false;
         }
     }
-    return block.iniFound <= 1 && block.link >= kLinkNotLooked && block.link <= kLinkCannotOpen &&
-           block.vehicle >= -1 && block.vehicle <= 1 && block.headingFrame <= block.frames;
+    return wmemchr(block.iniPath, L'\0', kSettingsPathSize) != nullptr && block.iniFound <= 1 &&
+           block.link >= kLinkNotLooked && block.link <= kLinkCannotOpen && block.vehicle >= -1 && block.vehicle <= 1 &&
+           block.headingFrame <= block.frames;
 }
 
 }  // namespace

@@ -223,6 +223,7 @@ IniFacts GatherIniFacts(const std::wstring& path)
     } else {
         ReadText("", texts, &ini);
         ini.empty = ini.noSection = false;  // nothing read from the lines: nothing to explain
+        ini.locked = !ini.isFolder;
     }
     return ini;
 }

@@ -30,6 +30,7 @@ struct FolderFacts {
 struct IniFacts {
     std::wstring path;
     bool exists, isFolder, readOnly, tooLong;  // tooLong: past the 259 characters the plugin resolves
+    bool locked;                               // open in another program that lets none read it
     bool empty;                                // nothing in it but blanks
     int64_t written;                           // last written, in ms since 1601 (UTC); 0 unknown
     std::string bytes;                         // as judged: an edit starts from them

@@ -117,9 +117,10 @@ KeyValue Corrected(const Settings& s, int key, const std::string& text)
         std::replace(value.begin(), value.end(), ',', '.');
         fault = "the comma";
     }
-    for (const char* off : {"off", "no", "false"}) {
-        if (key == kEnabledKey && _stricmp(value.c_str(), off) == 0) {
-            value = "0";
+    const char* const words[] = {"off", "no", "false", "on", "yes", "true"};
+    for (int word = 0; word < 6 && key != kOffsetKey; ++word) {
+        if (_stricmp(value.c_str(), words[word]) == 0) {
+            value = word < 3 ? "0" : "1";
         }
     }
     if (value.empty() || !Converts(key, value)) {
@@ -130,10 +131,11 @@ KeyValue Corrected(const Settings& s, int key, const std::string& text)
         return {k, value};
     }
     ConvertFloatSettingText(value.c_str(), value.size(), &offset);
-    if (offset == 0.0f) {
-        return {k, "0.0"};
+    const double offCentre = offset * static_cast<float>(s.multiplier);
+    if (fabs(offCentre) <= kFarOffDegrees) {
+        return {k, value};  // near centre: a note says so, as for a value read
     }
-    std::string why = value + " would turn the view " + Side(offset * static_cast<float>(s.multiplier)) + " of centre";
+    std::string why = value + " would turn the view " + Side(offCentre) + " of centre";
     if (!fault.empty()) {
         why = text + ": " + fault + "; " + why;
     }
@@ -226,8 +228,13 @@ void JudgeKey(const IniFacts& ini, int key, Findings* out)
         "The line @ stands @, where headview does not read it, so @. Move it under " + section + ":",
         {misplaced, ini.place[key], uses},
         OnLine(Edit::kMoveLine, Corrected(ini.settings, key, ValueOf(misplaced)), ini.misplacedLine[key]));
-    Add(out, present && !Converts(key, text), kFix, "headview cannot read @, so @. Write it as:", {line, uses},
-        Sets({Corrected(ini.settings, key, text)}));
+    const KeyValue corrected = Corrected(ini.settings, key, text);
+    std::string why;
+    if (!corrected.why.empty()) {
+        why = " " + corrected.why + ".";
+    }
+    Add(out, present && !Converts(key, text), kFix, "headview cannot read @, so @.@ Write it as:", {line, uses, why},
+        Sets({corrected}));
     Add(out, !present && !elsewhere && !nearMiss.empty(), kFix,
         "The line @ looks like @ misspelt, so @. Write it as:", {nearMiss, kSettingKeys[key], uses},
         OnLine(Edit::kRenameKey, Corrected(ini.settings, key, ValueOf(nearMiss)), ini.nearMissLine[key]));
@@ -433,9 +440,9 @@ Finding JudgeMissingIni(const IniFacts& ini)
     if (ini.nearMissFile == "headview.ini.bak") {
         return Say(kStop,
                    none +
-                       "headview.ini.bak is headview.ini as it was before headview-probe last changed it: rename "
-                       "it to headview.ini.",
-                   {path}, rename);
+                       "Copy it there from the headview zip. (headview.ini.bak is headview.ini as it was before "
+                       "headview-probe last changed it: to have that back, rename it to headview.ini.)",
+                   {path}, Does(Edit::kShippedFile));
     }
     return Say(kStop,
                none +
@@ -470,6 +477,11 @@ Findings JudgeIni(const IniFacts& ini, const Finding& heading)
 {
     if (ini.tooLong || !ini.exists || ini.isFolder) {
         return {JudgeMissingIni(ini)};
+    }
+    if (ini.locked) {
+        return {Say(kFix,
+                    "headview.ini is open in another program that lets no other program read it, so headview "
+                    "reads none of its keys now: close it there, then run headview-probe again.")};
     }
     Findings out;
     const bool anyRead = std::find(std::begin(ini.present), std::end(ini.present), true) != std::end(ini.present);
@@ -535,13 +547,16 @@ Findings JudgeLog(const LogFacts& log, const IniFacts& ini, const FolderFacts& f
         keysRead = keysRead && (ini.present[key] ? Converts(key, ini.texts[key]) : key >= kSourceKey);
     }
     // What the game has not read yet: all is well only once it has run with the file as it is.
-    const char* const since = "When headview last started (@), @. @ now: start the game again for it to count.";
     const size_t notYetRead = out.size();
     keysRead = keysRead && !gameRuns;  // the running game's own settings are judged instead
-    Add(&out, log.badKeys > 0 && keysRead, kNote, since,
-        {when, "it could not read a key of headview.ini", "It reads well"});
-    Add(&out, log.missingIni > 0 && ini.exists && !gameRuns, kNote, since,
-        {when, "headview.ini was not there", "It is there"});
+    Add(&out, log.badKeys > 0 && keysRead && ini.settings.test != 1, kNote,
+        "In its last run (started @), headview could not read a key of headview.ini. It reads well now: start the "
+        "game again for it to count.",
+        {when});
+    Add(&out, log.missingIni > 0 && ini.exists && !gameRuns, kNote,
+        "When headview last started (@), headview.ini was not there. It is there now: start the game again for it "
+        "to count.",
+        {when});
     Add(&out, ini.exists && !gameRuns && ini.settings.test != 1 && log.startedAt > 0 && ini.written > log.startedAt,
         kNote,
         "headview.ini was changed after headview last started (@), and headview reads it only when the game starts "
@@ -579,7 +594,14 @@ std::string Written(int key, const Settings& s)
     return offset;
 }
 
-// The running game's headview, from the block it publishes: what it reads, sees and sends.
+// A game runs headview from this folder: its block names this headview.ini.
+bool GameRunsHere(const Facts& f)
+{
+    return f.game.seen == kHeadviewRuns && _wcsicmp(f.game.last.iniPath, f.ini.path.c_str()) == 0;
+}
+
+// The running game's headview, from the block it publishes: what it reads and sees. The camera's turn in the
+// vehicle is judged in JudgeAll, beside the other findings.
 Findings JudgeGame(const Facts& f)
 {
     const GameFacts& g = f.game;
@@ -588,19 +610,27 @@ Findings JudgeGame(const Facts& f)
     Add(&out, g.seen == kNotHeadviews, kNote,
         "Another program holds the name headview publishes its state under, or what is there is not headview's: "
         "the probe judges the game from headview.log.");
-    if (g.seen != kHeadviewRuns) {
-        Finding off = Say(kNote,
-                          "headview-probe judges the game from headview.log: it sees what a running game's headview "
-                          "does only with headviewing_status=1 in headview.ini (the camera works without it). To "
-                          "have the probe check the running game, add:",
-                          {}, Sets({{kStatusKey, "1"}}));
-        off.alongside = true;
-        if (f.ini.exists && f.ini.settings.status != 1) {
-            out.push_back(off);
-        }
+    Add(&out, g.seen == kHeadviewRuns && !GameRunsHere(f), kNote,
+        "The running game's headview reads @, not this folder's headview.ini: the probe judges this folder from "
+        "headview.log.",
+        {Path(b.iniPath)});
+    Finding off = Say(kNote,
+                      "headview-probe judges the game from headview.log: it sees what a running game's headview does "
+                      "only with headviewing_status=1 in headview.ini (the camera works without it). To have the "
+                      "probe check the running game, change or add this line:",
+                      {}, Sets({{kStatusKey, "1"}}));
+    off.alongside = true;
+    if (f.ini.exists && f.ini.settings.status != 1 && !GameRunsHere(f)) {
+        out.push_back(off);
+    }
+    if (!GameRunsHere(f)) {
         return out;
     }
-    Add(&out, b.frames == g.first.frames, kNote,
+    const bool still = b.frames == g.first.frames;
+    Add(&out, still && f.ini.settings.status != 1, kNote,
+        "The running game's headview stopped publishing what it does (headviewing_status is no longer 1): the probe "
+        "judges the game from headview.log.");
+    Add(&out, still && f.ini.settings.status == 1, kNote,
         "The game runs headview, but ran no frame while the probe watched: it is paused or minimised, or it hangs.");
     const Settings game = {b.enabled, b.test, b.multiplier, b.offset, b.source, b.status};
     std::string differ;
@@ -610,20 +640,17 @@ Findings JudgeGame(const Facts& f)
                       " where headview.ini has " + Written(k, f.ini.settings);
         }
     }
-    Add(&out, f.ini.exists && b.test != 1 && !differ.empty(), kFix,
+    Add(&out, f.ini.exists && b.test != 1 && !differ.empty() && !(still && f.ini.settings.status != 1), kFix,
         "The running game uses @: headview reads headview.ini only when the game starts (headviewing_test=0). "
         "Start the game again for the file to count.",
         {differ});
     Add(&out, b.link == kLinkCannotOpen, kStop,
         "The running game's headview cannot open the tracker's data. Run the tracker and the game at the same "
         "privilege level (both as administrator or neither), then start the game again.");
-    Add(&out, b.counter != g.first.counter, kOk, "The running game's headview reads your tracker's head positions.");
-    Add(&out, b.vehicle == 1 && b.headingFrame > 0, kOk,
-        "In the vehicle headview turns the camera: your head @, the camera @.",
-        {Side(b.yaw * kDegreesPerRadian), Side(b.heading)});
-    Add(&out, b.vehicle == 0, kNote,
-        "The game runs headview with your character on foot: get into a vehicle to "
-        "see the camera turn.");
+    Add(&out, !still && b.counter != g.first.counter, kOk,
+        "The running game's headview reads your tracker's head positions.");
+    Add(&out, !still && b.vehicle == 0, kNote,
+        "The game runs headview with your character on foot: get into a vehicle to see the camera turn.");
     return out;
 }
 
@@ -727,10 +754,11 @@ Findings JudgeTracker(const TrackerFacts& f, const Settings& s, const FolderFact
     // NaturalPoint's software sends its data to the games on its list alone: a bridge writes it as FreeTrack data.
     const bool trackIR = folder.trackIR && (situation == kNoTracker || situation == kNoPoses);
     Add(&out, trackIR, kStop,
-        "NaturalPoint's TrackIR software runs (TrackIR5.exe), but it publishes no FreeTrack data, which is what "
-        "headview reads. A bridge program can: for example FreePIE with the script in README.txt, started before the "
-        "game. The shipped headview.ini (headviewing_source=1) follows what such a bridge writes; then @ matches the "
-        "camera to your head.",
+        "NaturalPoint's TrackIR software runs (TrackIR5.exe), and no FreeTrack data arrives: that software publishes "
+        "none, and FreeTrack data is what headview reads. A bridge program can publish it: for example FreePIE with "
+        "the script in README.txt, started before the game (where one runs, it has stopped sending). The shipped "
+        "headview.ini (headviewing_source=1) follows what such a bridge writes; then @ matches the camera to your "
+        "head.",
         {Unbroken("headview-probe --gain 45")});
     if (row != std::end(kTrackerRows) && !trackIR) {
         Change change = {};
@@ -759,7 +787,7 @@ Findings JudgeAll(const Facts& f)
     if (f.folder.scriptHook) {  // of a folder that is not the game's, no file is missed
         more = JudgeIni(ini, heading);
         out.insert(out.end(), more.begin(), more.end());
-        more = JudgeLog(f.log, ini, f.folder, f.game.seen == kHeadviewRuns);
+        more = JudgeLog(f.log, ini, f.folder, GameRunsHere(f));
         out.insert(out.end(), more.begin(), more.end());
         more = JudgeGame(f);
         out.insert(out.end(), more.begin(), more.end());
@@ -772,6 +800,11 @@ Findings JudgeAll(const Facts& f)
         out.insert(out.end(), more.begin(), more.end());
     }
     const bool read = ini.exists && !ini.tooLong && !ini.isFolder;
+    const StatusBlock& b = f.game.last;
+    const bool turning = GameRunsHere(f) && b.frames != f.game.first.frames && b.vehicle == 1 && b.headingFrame > 0;
+    Add(&out, !HasMark(out, kStop) && turning, kOk,
+        "In the vehicle headview turns the camera: your head @, the camera @.",
+        {Side(b.yaw * kDegreesPerRadian), Side(b.heading)});
     if (!HasMark(out, kStop) && read && ini.settings.enabled == 1) {
         out.push_back(heading);
     }

@@ -32,8 +32,11 @@ Facts Watch(const std::wstring& ini, int seconds)
 // the input leaves the file. Anything else is asked once more.
 bool Agreed()
 {
-    for (int asked = 0; asked < 2; ++asked) {
-        WriteOut("F then Enter makes them; Enter alone leaves headview.ini as it is: ");
+    const char* const questions[] = {"F then Enter makes them; Enter alone leaves headview.ini as it is: ",
+                                     "Type F (or y, yes, fix) then Enter to make them, or Enter alone to leave "
+                                     "headview.ini as it is: "};
+    for (const char* question : questions) {
+        WriteOut(question);
         std::string answer;
         if (!ReadLine(&answer)) {
             WriteOut("\nNo answer: headview.ini is left as it was.\n");
@@ -70,7 +73,7 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     }
     std::string listed;
     for (const std::string& step : repair.steps) {
-        listed += "  - " + step + "\n";
+        listed += Listed(step);
     }
     if (!why.empty()) {
         WriteOut("\n" +
@@ -88,11 +91,19 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
         if (asked) {
             Report(findings);
         }
+        std::string byHand = " To make the changes by hand:";
+        if (facts.ini.exists && !Exists(facts.ini.path)) {
+            byHand = " Run headview-probe again to write it.";  // none of the changes has a file to be made in
+            listed.clear();
+        }
         WriteOut("\n" +
                  Paragraph("headview-probe could not change headview.ini safely: " + error + ". " + OnDisk(facts.ini) +
-                           " To make the changes by hand:") +
+                           byHand) +
                  listed);
         return 2;
+    }
+    if (facts.game.seen == kHeadviewRuns) {
+        Sleep(250);  // a running game's next frames, which read the file at once with headviewing_test=1
     }
     Facts again = GatherSetUpFacts(iniOption);
     again.tracker = facts.tracker;
@@ -105,8 +116,8 @@ int OfferRepair(const std::wstring& iniOption, const Facts& facts, const Finding
     }
     WriteOut("\n" + Paragraph("headview.ini is changed." + kept + " Checked again:"));
     const Findings after = JudgeAll(again);
-    if (asked && !fix) {
-        return OfferRepair(iniOption, again, after, false, Report(after));
+    if ((asked && !fix) || !repair.renamed.empty()) {  // the rest, or what the renamed file asks
+        return OfferRepair(iniOption, again, after, fix, Report(after));
     }
     return Report(after);
 }
@@ -154,8 +165,8 @@ int RunMenu()
             return code;
         }
         code = Run(options);
-        WriteOut("\nPress Enter for the menu.\n");
-        if (!ReadLine(&line)) {
+        WriteOut("\nPress Enter for the menu (q quits).\n");
+        if (!ReadLine(&line) || ParseMenuChoice(line) == Use::kQuit) {
             return code;
         }
     }

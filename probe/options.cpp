@@ -1,6 +1,7 @@
 #include "probe/options.h"
 
 #include "probe/console.h"
+#include "probe/gather.h"
 #include "settings/utf8.h"
 
 #include <stdlib.h>
@@ -55,6 +56,8 @@ bool ParseOptions(const std::vector<std::string>& arguments, Options* options, s
             *error = arg + " " + value + ": DEGREES is a number from 1 to 180";
         } else if (arg == "--seconds" && !Number(value, 1, 600, true, &number)) {
             *error = arg + " " + value + ": N is a whole number from 1 to 600";
+        } else if (arg == "--ini" && !NamesGameIni(value) && !Exists(WideFromUtf8(value))) {
+            *error = arg + " " + value + ": there is no such folder or file";
         } else if (arg == "--ini" && !NamesGameIni(value)) {
             *error = arg + " " + value +
                      ": headview reads only headview.ini in the game's folder: name that folder, "

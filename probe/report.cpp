@@ -119,6 +119,11 @@ std::string Paragraph(const std::string& words)
     return Wrapped("", words, "");
 }
 
+std::string Listed(const std::string& step)
+{
+    return Wrapped("  - ", step, "    ");
+}
+
 std::string Plain(double value, int decimals)
 {
     char text[32] = "no usable number of";

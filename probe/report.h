@@ -8,8 +8,9 @@ std::string FormatReport(Findings findings);
 int ExitCodeOf(const Findings& findings);  // 2 refused, 1 something to fix or still to do, 0 all well
 int Report(const Findings& findings);      // prints; returns the exit code
 
-// Words as one paragraph of the report's width, with no mark.
+// Words as one paragraph of the report's width, with no mark; a step of a list.
 std::string Paragraph(const std::string& words);
+std::string Listed(const std::string& step);
 // A number as players read it: plain, never an exponent.
 std::string Plain(double value, int decimals);
 // A path for a finding's words, its blanks kept: the report never breaks a line in it.

@@ -46,8 +46,10 @@ void PrintLiveLine(const FTPose& pose, double posesPerSecond, const Settings& se
     const auto tenths = [](double value) { return round(value * 10.0) / 10.0 + 0.0; };  // never "-0.0"
     float heading = HeadingFor(settings, pose);
     char line[160], camera[40] = "    off";
+    static uint64_t lastFrames = 0;  // a game whose frames stand still shows nothing of its own
     StatusBlock game = {};
-    const bool running = LookAtGame(&game) == kHeadviewRuns;
+    const bool running = LookAtGame(&game) == kHeadviewRuns && game.frames != lastFrames;
+    lastFrames = game.frames;
     if (running) {
         cameraOn = game.vehicle == 1;
         heading = game.heading;

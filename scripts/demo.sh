@@ -41,7 +41,8 @@ A synthetic tracker turns the player's head left and right (raw yaw in radians,
 TXT
 # The tracker runs until the game has ended. headview-probe watches for a
 # couple of seconds while the game runs, from the game's folder, as a player
-# would: in the vehicle, after the edit at frame 120 (from about frame 180).
+# would: in the vehicle, half a second after the edit at frame 120.
+rm -f "$build/demo-game.txt"
 wine "$build/bin/fttracker.exe" --rate 60 --sweep 0.6 --period 3 >"$build/demo-tracker.txt" 2>&1 &
 tracker=$!
 sleep 1
@@ -50,7 +51,8 @@ wine "$build/bin/headview-game.exe" --game-dir "$(winepath -w "$game")" --frames
     --vehicle 60:359 --ini-at "120:$(winepath -w "$game/headview-edited.ini")" --print-every 15 \
     --chart "$(winepath -w "$build/headview-demo.svg")" >"$build/demo-game.txt" 2>&1 &
 game_pid=$!
-sleep 3.5
+until grep -q "headview.ini replaced" "$build/demo-game.txt" 2>/dev/null; do sleep 0.1; done
+sleep 0.5
 (cd "$game" && wine "$build/bin/headview-probe.exe" --seconds 2 </dev/null >"$build/demo-probe.txt" 2>&1) || true
 wait "$game_pid"
 kill "$tracker" 2>/dev/null || true
@@ -64,7 +66,7 @@ echo
 echo "=== headview.log ==="
 cat "$game/headview.log"
 echo
-echo "=== headview-probe, run in the game's folder while the game ran (from about frame 180) ==="
+echo "=== headview-probe, run in the game's folder while the game ran (from about frame 150) ==="
 cat "$build/demo-probe.txt"
 echo
 echo "release zip: $(ls "$build"/release/headview-*.zip), its SHA256SUMS beside it"

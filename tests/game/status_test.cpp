@@ -82,7 +82,7 @@ void ExpectBlock(const StatusBlock& got, const Block& want, const std::string& w
 {
     EXPECT_EQ(got.sequence, want.sequence) << what;
     EXPECT_EQ(got.version, kStatusVersion) << what;
-    EXPECT_EQ(got.size, 96u) << what;
+    EXPECT_EQ(got.size, 616u) << what;
     EXPECT_EQ(got.processId, GetCurrentProcessId()) << what;
     EXPECT_EQ(got.frames, want.frames) << what;
     EXPECT_EQ(got.enabled, want.enabled) << what;
@@ -124,6 +124,7 @@ protected:
             RunFrames(step.frames, step.world);
             ASSERT_TRUE(peek.block != nullptr || peek.Open()) << step.what;
             ExpectBlock(*peek.block, step.after, step.what);
+            EXPECT_EQ(Utf8FromWide(peek.block->iniPath), GamePath("headview.ini")) << step.what;
         }
     }
 

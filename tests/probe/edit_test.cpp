@@ -109,13 +109,15 @@ TEST_F(WriteIniTest, ReadOnlyLockedGoneOrNotReadingAsPlannedIsLeftAsItWas)
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);
     ExpectRefusedUntouched("-0.42");
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
-    // Open in another program that lets others read it, not replace it.
+    // Open in another program that lets others read it, not replace it: the .bak there was stays.
+    WriteFileBytes(Utf8FromWide(path_ + L".bak"), "the copy of a change before");
     HANDLE lock = CreateFileW(path_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     ExpectRefusedUntouched("-0.42");
     EXPECT_EQ(OnDisk(GatherIniFacts(path_)), "headview.ini is as it was.");
     CloseHandle(lock);
+    EXPECT_EQ(ReadFileBytes(Utf8FromWide(path_ + L".bak")), "the copy of a change before");
+    EXPECT_EQ(GetFileAttributesW((path_ + L".probe-old").c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectRefusedUntouched("-0.42 ");  // the reader drops the blank: not read as written
-    DeleteFileW((path_ + L".bak").c_str());
     // Deleted between the report and the change: nothing written, nothing left, and said so.
     const IniFacts before = GatherIniFacts(path_);
     DeleteFileW(path_.c_str());

@@ -410,9 +410,11 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
         {{"--ini", "C:\\Games\\V\\HEADVIEW.INI"}, Use::kWatch, ""},
         {{"--gain", "0"}, Use::kWatch, "--gain 0: DEGREES is a number from 1 to 180"},
         {{"--gain", "22.5"}, Use::kGain, ""},
-        {{"--ini", "my.ini"},
+        {{"--ini", "my.ini"}, Use::kWatch, "--ini my.ini: there is no such folder or file"},
+        {{"--ini", "facts_test.ini"},
          Use::kWatch,
-         "--ini my.ini: headview reads only headview.ini in the game's folder: name that folder, or its headview.ini"},
+         "--ini facts_test.ini: headview reads only headview.ini in the game's folder: name that folder, or its "
+         "headview.ini"},
         {{"--fix", "--centre"}, Use::kCentre, ""},
         {{"--center"}, Use::kCentre, ""},
         {{"--gain", "1"}, Use::kGain, ""},
@@ -429,6 +431,7 @@ TEST(ParseOptions, NamesEachWrongArgumentWithTheReason)
          "--gain and --centre: choose one of the watch, --centre and --gain"},
         {{"--ini", ""}, Use::kWatch, "--ini: give its value after it"},
     };
+    WriteFileBytes("facts_test.ini", "");
     for (const auto& row : rows) {
         Options options;
         std::string error;

@@ -35,7 +35,8 @@ StatusBlock HeadviewsBlock()
     StatusBlock block = {};
     block.sequence = 8;
     block.version = 1;
-    block.size = 96;
+    block.size = 616;
+    wcscpy(block.iniPath, L"C:\\Games\\V\\headview.ini");
     block.processId = GetCurrentProcessId();
     block.startedAt = 134100000000000000ull;
     block.frames = 10;
@@ -145,7 +146,8 @@ TEST(IsHeadviewsStatus, OnlyABlockHeadviewWritesInARunningGame)
         {"as headview writes it", [](StatusBlock*) {}, true},
         {"version 0", [](StatusBlock* b) { b->version = 0; }, false},
         {"version 2", [](StatusBlock* b) { b->version = 2; }, false},
-        {"size 95", [](StatusBlock* b) { b->size = 95; }, false},
+        {"size 615", [](StatusBlock* b) { b->size = 615; }, false},
+        {"the path without its end", [](StatusBlock* b) { wmemset(b->iniPath, L'x', kSettingsPathSize); }, false},
         {"size 128", [](StatusBlock* b) { b->size = 128; }, false},
         {"a process that has ended, its handle held here", [&](StatusBlock* b) { b->processId = endedHeld; }, false},
         {"a process that has ended", [&](StatusBlock* b) { b->processId = ended; }, false},
@@ -193,11 +195,11 @@ TEST(LookAtGame, TheRegionAsAGameOrAnotherProgramLeftIt)
         GameSeen seen;
     } rows[] = {
         {"no region", 0, nullptr, kNoGame},
-        {"headview's block", 96, &headviews, kHeadviewRuns},
+        {"headview's block", 616, &headviews, kHeadviewRuns},
         {"headview's block in a larger region", 8192, &headviews, kHeadviewRuns},
-        {"a write under way that never ends", 96, &odd, kNotHeadviews},
-        {"another version", 96, &otherVersion, kNotHeadviews},
-        {"a game that has ended", 96, &stale, kNotHeadviews},
+        {"a write under way that never ends", 616, &odd, kNotHeadviews},
+        {"another version", 616, &otherVersion, kNotHeadviews},
+        {"a game that has ended", 616, &stale, kNotHeadviews},
         {"garbage", 4096, &garbage, kNotHeadviews},
     };
     for (const auto& row : rows) {

@@ -96,6 +96,7 @@ void Running(Facts* f)
     b.enabled = s.enabled, b.test = s.test, b.multiplier = s.multiplier, b.offset = s.offset;
     b.source = s.source, b.status = s.status;
     b.link = kLinkFound;
+    wcscpy(b.iniPath, f->ini.path.c_str());
     b.frames = b.headingFrame = 100;
     b.counter = 5;
     b.vehicle = 1;
@@ -435,6 +436,44 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
              f->game.last.vehicle = -1;
          },
          kStop, "show", 1, 1},
+        {"a game runs headview from another folder: nothing of it judged here",
+         [](Facts* f) {
+             Running(f);
+             wcscpy(f->game.last.iniPath, L"D:\\Other\\headview.ini");
+             Gain(f, "5A", 0x5A);
+         },
+         kNote, "show", 0, 0, "reads D:\\Other\\headview.ini, not this folder's"},
+        {"the game stopped publishing: headviewing_status turned off while it reads the file every frame",
+         [](Facts* f) {
+             Running(f);
+             f->game.first.test = f->game.last.test = 1;
+             f->game.last.frames = 100;
+             f->ini.settings.status = 0;
+         },
+         kNote, "show", 0, 0, "stopped publishing"},
+        {"a running game beside a [stop]: no camera turn said",
+         [](Facts* f) {
+             f->tracker = Swept(0.0, false);
+             f->ini.settings.source = 0;
+             Running(f);
+         },
+         kStop, "set headviewing_source=1 headviewing_offset=0.0", 1, 1},
+        {"headview.ini held by a program that lets none read it",
+         [](Facts* f) {
+             UnreadAll(f);
+             f->ini.locked = true;
+         },
+         kFix, "show", 1, 1},
+        {"no headview.ini, the copy the last change kept: the zip's file, the copy named",
+         [](Facts* f) {
+             f->ini = IniFacts{};
+             f->ini.nearMissFile = "headview.ini.bak";
+         },
+         kStop, "shipped", 1, 1, "to have that back, rename it to headview.ini"},
+        {"headviewing_test=yes: meant on", [](Facts* f) { f->ini.texts[kTestKey] = "yes"; }, kFix,
+         "set headviewing_test=1", 1, 1},
+        {"0,05 beside the processed yaw: near centre, the value kept",
+         [](Facts* f) { f->ini.texts[kOffsetKey] = "0,05"; }, kFix, "set headviewing_offset=0.05", 1, 1},
         {"no game, headviewing_status off: a note whose line goes along with other changes",
          [](Facts* f) { f->ini.settings.status = 0; }, kNote, "set headviewing_status=1", 0, 0},
         {"the status name held by another program", [](Facts* f) { f->game.seen = kNotHeadviews; }, kNote, "show", 0,
@@ -480,6 +519,9 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
                 << row.what << ": a note changes nothing, or only alongside others";
         }
         EXPECT_EQ(toFix, row.toFix) << row.what << "\n" << report;
+        EXPECT_TRUE(!HasMark(found, kStop) || report.find("In the vehicle headview turns") == std::string::npos)
+            << row.what << ": the running game's turn is [ok] only without a [stop]\n"
+            << report;
         const bool heading = report.find("[ok]   A head turn of 45 degrees turns") != std::string::npos;
         EXPECT_EQ(heading, !HasMark(found, kStop) && facts.ini.exists && !facts.ini.tooLong && !facts.ini.isFolder &&
                                facts.ini.settings.enabled == 1)

@@ -87,7 +87,9 @@ TEST(WriteIni, EveryWayWindowsReplacementFailsLeavesAFileNamedHeadviewIni)
             g_held = INVALID_HANDLE_VALUE;
         }
         EXPECT_EQ(ReadFileBytes("replaced.ini"), row.file) << row.what;
-        EXPECT_EQ(ReadFileBytes("replaced.ini.bak"), row.written ? before : "") << row.what;
+        EXPECT_EQ(ReadFileBytes("replaced.ini.bak"), row.written ? before : "a copy of an earlier change")
+            << row.what << ": the old file kept, or the copy there was";
+        EXPECT_EQ(GetFileAttributesW((path + L".probe-old").c_str()), INVALID_FILE_ATTRIBUTES) << row.what;
         // Removed, but where another program holds it open.
         const bool held = row.replace == MovedTheOriginalAwayTheReplacementHeld;
         EXPECT_EQ(GetFileAttributesW((path + L".probe-new").c_str()) != INVALID_FILE_ATTRIBUTES, held) << row.what;
