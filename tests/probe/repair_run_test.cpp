@@ -13,13 +13,14 @@
 
 namespace {
 
-// The gain of 0 holds the camera; headviewing_test is missing.
+// The gain of 0 holds the camera; headviewing_test is missing; the status
+// key, off, is added along with the other changes.
 const std::string kBroken =
     "; mine\r\n[Settings]\r\nheadviewing=1\r\nheadviewing_multiplier=0\r\nheadviewing_offset=0.0\r\n"
     "headviewing_source=1\r\n";
 const std::string kMended =
     "; mine\r\n[Settings]\r\nheadviewing=1\r\nheadviewing_multiplier=39\r\nheadviewing_offset=0.0\r\n"
-    "headviewing_source=1\r\nheadviewing_test=0\r\n";
+    "headviewing_source=1\r\nheadviewing_test=0\r\nheadviewing_status=1\r\n";
 
 class RepairRunTest : public GameTest {
 protected:
@@ -85,7 +86,8 @@ TEST_F(RepairRunTest, FMakesTheListedChangesKeepsTheOldFileAndTheReportIsTheNewO
     EXPECT_TRUE(
         Printed("headview-probe can make these changes to headview.ini:\r\n"
                 "  - change headviewing_multiplier=0 to headviewing_multiplier=39\r\n"
-                "  - add headviewing_test=0 under [Settings]\r\n"))
+                "  - add headviewing_test=0 under [Settings]\r\n"
+                "  - add headviewing_status=1 under [Settings]\r\n"))
         << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kMended);
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini.bak")), kBroken);
