@@ -229,6 +229,8 @@ void SetKey(const KeyValue& kv, Repair* r)
     }
     if (there) {
         r->steps.push_back(Noted("change " + std::string(key) + "=" + old + " to " + LineOf(kv), kv.why, comment));
+    } else if (at >= 0) {  // the key's line without "=", which the reader stops at: mended, not added below
+        r->steps.push_back("change " + TextOf(r->text, lines[static_cast<size_t>(at)]) + " to " + LineOf(kv));
     } else {
         r->steps.push_back("add " + LineOf(kv) + " under " + Section(r->text));
     }

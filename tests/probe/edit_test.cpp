@@ -118,6 +118,15 @@ TEST_F(WriteIniTest, ReadOnlyLockedGoneOrNotReadingAsPlannedIsLeftAsItWas)
     EXPECT_EQ(ReadFileBytes(Utf8FromWide(path_ + L".bak")), "the copy of a change before");
     EXPECT_EQ(GetFileAttributesW((path_ + L".probe-old").c_str()), INVALID_FILE_ATTRIBUTES);
     ExpectRefusedUntouched("-0.42 ");  // the reader drops the blank: not read as written
+    // A text that reveals keys may not change one the file already had.
+    {
+        const IniFacts ini = GatherIniFacts(path_);
+        Planned planned = {};
+        planned.reveals = true;
+        std::string error;
+        EXPECT_FALSE(WriteIni(ini, WithValue(DecodeIni(ini.bytes), kEnabledKey, "0"), planned, &error));
+        EXPECT_EQ(ReadFileBytes(Utf8FromWide(path_)), kBefore) << error;
+    }
     // Deleted between the report and the change: nothing written, nothing left, and said so.
     const IniFacts before = GatherIniFacts(path_);
     DeleteFileW(path_.c_str());

@@ -111,6 +111,11 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
         EXPECT_EQ(!ini.oddHeader.empty(), row.oddHeader) << row.what;
         EXPECT_EQ(ReadFileBytes(Utf8FromWide(path)), row.bytes) << row.what << ": read, never written";
     }
+    // Above every section, only a key's own name counts as a key there; a near miss does not.
+    WriteFileBytes(Utf8FromWide(path), "headview_offset=0.5\r\n");
+    EXPECT_FALSE(GatherIniFacts(path).keyAbove);
+    WriteFileBytes(Utf8FromWide(path), "headview_offset=0.5\r\nheadviewing_offset=0.5\r\n");
+    EXPECT_TRUE(GatherIniFacts(path).keyAbove);
     // A line near two keys is the nearer one's near miss alone.
     WriteFileBytes(Utf8FromWide(path), "[Settings]\r\nheadviewing_t=1\r\n");
     const IniFacts two = GatherIniFacts(path);
@@ -175,6 +180,9 @@ TEST(GatherLogFacts, TheLastRunFromTheEnd)
         {"the start-up's error line, written 1.000 s before the look",
          noIni.substr(0, 19) + "3.100" + noIni.substr(24) + request, kCannotOpen, 0, 1, "08.12.2026 20:15:03.100",
          noIni.substr(26, 42)},
+        {"the run before's last line, written 0.5 s before the look: only an error line of the settings opens a run",
+         "[08.12.2026 20:15:03.600] FTCreateMapping: Mapping opened.\r\n" + request + exists, kTrackerFound, 0, 0,
+         "08.12.2026 20:15:04.100", "FTCreateMapping: Mapping opened."},
         {"the run before's error line, written 1.001 s before the look", earlier + request + exists, kTrackerFound, 0,
          0, "08.12.2026 20:15:04.100", earlier.substr(26, 42)},
         {"a line with a short stamp before the look", "[1] x\r\n" + request, kCannotOpen, 0, 0,

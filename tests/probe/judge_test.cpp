@@ -643,6 +643,8 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
                                           eight.substr(0, 59) + "\n       " + word + " " + word +
                                           "\n"
                                           "[ok]   fine\n\nFix what is marked [fix], then run headview-probe again.\n");
+    EXPECT_EQ(FormatReport({{kOk, "first"}, {kOk, "second"}}), "[ok]   first\n[ok]   second\n\nAll is well.\n")
+        << "of one mark, in the judges' order";
     Finding refused = {kFix, "b"}, away = {kStop, "not the game's folder"}, pending = {kNote, "not yet read"};
     refused.refused = away.away = pending.pending = true;
     const struct {

@@ -148,6 +148,14 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          {"add headviewing_test=0 under [Settings]",
           "put a line end after the UTF-8 mark before [Settings], so that Windows' reader sees it"},
          "\xEF\xBB\xBF\r\n" + Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
+        {"a word meaning on",
+         Replaced(kGood, "headviewing_status=1", "headviewing_status=on"),
+         {"change headviewing_status=on to headviewing_status=1"},
+         kGood},
+        {"a key's line without \"=\" beside a near miss of it: the key's own line is the one to mend",
+         Replaced(kGood, "headviewing_test=0\r\n", "headviewing_test\r\nheadviewing_tset=1\r\n"),
+         {"change headviewing_test to headviewing_test=0"},
+         Replaced(kGood, "headviewing_test=0\r\n", "headviewing_test=0\r\nheadviewing_tset=1\r\n")},
         {"the camera off",
          Replaced(kGood, "headviewing=1", "headviewing=0"),
          {"change headviewing=0 to headviewing=1"},
@@ -292,4 +300,36 @@ TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
         again.tracker = facts.tracker;
         EXPECT_TRUE(PlanRepair(again, JudgeAll(again), false).steps.empty()) << row.repair.what;
     }
+}
+
+TEST(Repair, ThePlayersOwnValueFirstAndALineChangedOnce)
+{
+    const std::wstring folder = Full(L"repair-asked\\");
+    CreateDirectoryW(folder.c_str(), nullptr);
+    const std::string ini = Utf8FromWide(folder) + "headview.ini";
+    // --gain --fix over an unreadable gain: the gain measured, not the one the unreadable value falls to.
+    WriteFileBytes(ini, Replaced(kGood, "multiplier=39", "multiplier=3g"));
+    Facts facts = FolderFactsOf(folder);
+    Findings findings = JudgeAll(facts);
+    Finding measured = {kOk, "Measured"};
+    measured.change = {Edit::kSetKeys, {{kMultiplierKey, "50"}}};
+    measured.asked = true;
+    findings.push_back(measured);
+    Repair repair = PlanRepair(facts, findings, false);
+    EXPECT_EQ(repair.steps, std::vector<std::string>{"change headviewing_multiplier=3g to headviewing_multiplier=50"});
+    std::string error;
+    EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
+    EXPECT_EQ(ReadFileBytes(ini), Replaced(kGood, "multiplier=39", "multiplier=50"));
+    // Two changes that name one line: the first takes it, the other's key is set where it stands.
+    WriteFileBytes(ini, Replaced(kGood, "headviewing_test=0", "headviewing_tset=0"));
+    facts = FolderFactsOf(folder);
+    findings = JudgeAll(facts);
+    ASSERT_EQ(facts.ini.nearMissLine[kTestKey], 2);
+    Finding sameLine = {kFix, "a line moved"};
+    sameLine.change = {Edit::kMoveLine, {{kSourceKey, "1"}}, 2};
+    findings.push_back(sameLine);
+    repair = PlanRepair(facts, findings, false);
+    EXPECT_EQ(repair.steps, std::vector<std::string>{"change headviewing_tset=0 to headviewing_test=0"});
+    EXPECT_TRUE(MakeRepair(facts.ini, repair, &error)) << error;
+    EXPECT_EQ(ReadFileBytes(ini), kGood);
 }
