@@ -194,6 +194,15 @@ TEST_F(ProbeTest, CentreAndGainWriteInAGameFolderNamedBeyondTheCodePage)
     Restart("--style opentrack --jitter 0 --pose 1:-0.11999");  // the raw yaw 0.00001: an offset of 0.0
     EXPECT_EQ(Probe("--centre"), 1u) << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), Replaced(raw, "= 0.05", "= 0.0"));
+    // With --fix, the rest of the changes go in the same edit.
+    WriteIni(Replaced(raw, "headviewing_test=0\r\n", ""));
+    Restart("--style opentrack --jitter 0 --pose 1:0.3");
+    EXPECT_EQ(Probe("--centre --fix"), 1u) << output_;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")),
+              Replaced(Replaced(Replaced(raw, "headviewing_test=0\r\n", ""), "= 0.05", "= -0.42"),
+                       "headviewing_source=0\r\n",
+                       "headviewing_source=0\r\nheadviewing_test=0\r\nheadviewing_status=1\r\n"))
+        << output_;
 
     WriteIni(kIni);  // gain -39, the processed yaw: no offset for the processed yaw
     Restart("--style opentrack --jitter 0 --pose 1:0.05");  // 2.9 degrees off
