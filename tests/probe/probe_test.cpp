@@ -237,6 +237,7 @@ TEST_F(ProbeTest, NothingIsWrittenWhenItShouldNotBe)
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(Probe("--centre"), 2u) << output_;
     EXPECT_TRUE(Printed("\r\n  - change headviewing_offset=0.05 to headviewing_offset=-0.42\r\n")) << output_;
+    EXPECT_TRUE(Printed("\r\n[ok]   The game's folder: ")) << "the report, then what it will not write: " << output_;
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), raw);
     SetFileAttributesW(ini.c_str(), FILE_ATTRIBUTE_NORMAL);
     // Following a raw yaw the tracker leaves at zero: nothing to measure.
