@@ -104,6 +104,9 @@ TEST_F(WriteIniTest, ReadOnlyLockedGoneOrNotReadingAsPlannedIsLeftAsItWas)
     ini.oddHeader = "[Settings] ; mine [v2]";
     EXPECT_NE(WhyNotEditable(ini), "") << "one of the two readers would miss it";
     ini.oddHeader.clear();
+    ini.controls = true;
+    EXPECT_NE(WhyNotEditable(ini), "") << "control characters, which the two readers take apart";
+    ini.controls = false;
     ini.encoding = kUtf16Be;
     EXPECT_NE(WhyNotEditable(ini), "");
     SetFileAttributesW(path_.c_str(), FILE_ATTRIBUTE_READONLY);

@@ -116,6 +116,9 @@ TEST(GatherIniFacts, WhatTheReaderReturnsAndWhyItMissedAKey)
     EXPECT_FALSE(GatherIniFacts(path).keyAbove);
     WriteFileBytes(Utf8FromWide(path), "headview_offset=0.5\r\nheadviewing_offset=0.5\r\n");
     EXPECT_TRUE(GatherIniFacts(path).keyAbove);
+    // Of two near misses of one key, the first is the one the probe names.
+    WriteFileBytes(Utf8FromWide(path), "[Settings]\r\nheadview_offset=0.5\r\nheadviewing_offse=7\r\n");
+    EXPECT_EQ(GatherIniFacts(path).nearMiss[kOffsetKey], "headview_offset=0.5");
     // A line near two keys is the nearer one's near miss alone.
     WriteFileBytes(Utf8FromWide(path), "[Settings]\r\nheadviewing_t=1\r\n");
     const IniFacts two = GatherIniFacts(path);

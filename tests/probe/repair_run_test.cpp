@@ -125,6 +125,16 @@ TEST_F(RepairRunTest, TheAnswerFYOrFixMakesThemEnterOrTheEndLeavesTheFile)
     EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kMended) << output_;
 }
 
+TEST_F(RepairRunTest, HeadviewIniTxtRenamedThenItsOwnChangesMade)
+{
+    DeleteFileW(ini_.c_str());
+    WriteFileBytes(GamePath("headview.ini.txt"), kBroken);
+    EXPECT_EQ(Watch("--fix", ""), 1u);
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")), kMended) << output_;
+    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini.bak")), kBroken) << output_;
+    EXPECT_EQ(GetFileAttributesW(WideFromUtf8(GamePath("headview.ini.txt")).c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST_F(RepairRunTest, AFileTheProbeWillNotChangeIsSaidSoBeforeAnyQuestion)
 {
     const struct {
