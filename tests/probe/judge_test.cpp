@@ -429,6 +429,12 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
          },
          kNote, "show", 0, 0},
         {"a paused game", [](Facts* f) { Running(f), f->game.last.frames = 100; }, kNote, "show", 0, 0},
+        {"the game runs here, its log deleted meanwhile: nothing left to wait for",
+         [](Facts* f) {
+             Running(f);
+             f->log = LogFacts{kNoLog, 0, 0, 0, "", 0};
+         },
+         kNote, "show", 0, 0},
         {"the game's headview cannot open the tracker's data",
          [](Facts* f) {
              Running(f);
