@@ -4,6 +4,8 @@
 // a path or a way.
 #include "probe/report.h"
 
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include <math.h>
@@ -672,6 +674,17 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
         EXPECT_EQ(report.substr(report.size() - strlen(row.closing)), row.closing) << report;
         EXPECT_EQ(ExitCodeOf(row.findings), row.code) << report;
     }
+}
+
+TEST(LocalTime, TheLogsUtcStampInThePlayersDayMonthAndYear)
+{
+    // 08.12.2026 12:00 UTC: the 8th in every time zone from UTC-12 to UTC+11, the 9th from UTC+12 on.
+    const SYSTEMTIME noon = {2026, 12, 2, 8, 12, 0, 0, 0};
+    FILETIME stamp = {};
+    ASSERT_TRUE(SystemTimeToFileTime(&noon, &stamp));
+    const int64_t milliseconds = (int64_t{stamp.dwHighDateTime} << 32 | stamp.dwLowDateTime) / 10000;
+    const std::string day = LocalTime(milliseconds).substr(0, 14);
+    EXPECT_TRUE(day == "08.12.2026 at " || day == "09.12.2026 at ") << LocalTime(milliseconds);
 }
 
 TEST(Plain, NumbersWithoutExponents)
