@@ -27,14 +27,22 @@ double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-void AddYaw(YawStats* stats, double yaw)
+// The shake is measured over poses in a row only: a pose the watch missed
+// would count as a bend of the head's own motion.
+void AddYaw(YawStats* stats, double yaw, bool next)
 {
+    if (!next) {
+        stats->run = 0;
+    }
     stats->min = stats->count == 0 ? yaw : fmin(stats->min, yaw);
     stats->max = stats->count == 0 ? yaw : fmax(stats->max, yaw);
     stats->sum += yaw;
     const double bend = yaw - 2 * stats->last + stats->beforeLast;
-    stats->jitterSquares += stats->count >= 2 ? bend * bend : 0.0;
-    stats->jitterCount += stats->count >= 2 ? 1 : 0;
+    if (stats->run >= 2) {
+        stats->jitterSquares += bend * bend;
+        ++stats->jitterCount;
+    }
+    ++stats->run;
     stats->beforeLast = stats->last;
     stats->last = yaw;
     ++stats->count;
@@ -135,8 +143,10 @@ void NoteReading(StallClock* clock, double now, bool advanced)
 void AddPose(TrackerFacts* facts, const FTPose& pose)
 {
     const bool first = facts->poses++ == 0;
-    AddYaw(&facts->processed, pose.yaw);
-    AddYaw(&facts->raw, pose.rawYaw);
+    const bool next = !first && pose.frameCounter == facts->lastCounter + 1;
+    facts->lastCounter = pose.frameCounter;
+    AddYaw(&facts->processed, pose.yaw, next);
+    AddYaw(&facts->raw, pose.rawYaw, next);
     facts->rawAlwaysZero = (first || facts->rawAlwaysZero) && pose.rawYaw == 0.0f;
     facts->processedAlwaysZero = (first || facts->processedAlwaysZero) && pose.yaw == 0.0f;
     facts->sameEveryPose = (first || facts->sameEveryPose) && pose.rawYaw == pose.yaw;

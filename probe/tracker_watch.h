@@ -12,7 +12,7 @@
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 struct YawStats {
-    int count, jitterCount;
+    int count, jitterCount, run;  // run: poses in a row, each one counter step after the one before
     double min, max, sum, last, beforeLast;
     double jitterSquares;  // squared second differences: shake smooth motion does not explain
     double Mean() const { return count > 0 ? sum / count : 0.0; }
@@ -28,6 +28,7 @@ struct TrackerFacts {
     int poses;    // new poses seen
     YawStats processed, raw;
     double rawMinusProcessed;  // summed over the poses
+    int32_t lastCounter;       // the last pose's
     bool rawAlwaysZero, processedAlwaysZero, sameEveryPose, otherAxesLive;
     int64_t published;      // poses published, from the tracker's counter
     double sendingSeconds;  // watched, the stalls left out

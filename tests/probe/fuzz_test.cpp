@@ -138,6 +138,7 @@ TEST(Fuzz, NoBytesInTheGameFolderCrashTheProbeAndARepairWritesWhatItPlannedOrNot
             FTPose p = {};
             p.yaw = static_cast<float>(pose) / 10.0f;
             p.rawYaw = from % 2 == 0 ? 0.0f : p.yaw + 0.2f;
+            p.frameCounter = pose + 1;
             AddPose(&facts.tracker, p);
         }
         facts.tracker.published = facts.tracker.poses;

@@ -27,6 +27,7 @@ TrackerFacts Swept(double bias, bool rawFilled)
         FTPose pose = {};
         pose.yaw = static_cast<float>((20.0 * (i - 50) / 50.0) / kDegreesPerRadian);
         pose.rawYaw = rawFilled ? pose.yaw + static_cast<float>(bias / kDegreesPerRadian) : 0.0f;
+        pose.frameCounter = i + 1;
         AddPose(&f, pose);
     }
     f.published = 244;
@@ -552,6 +553,7 @@ TrackerFacts Poses(const std::vector<std::pair<double, double>>& yaws, float pit
         pose.yaw = static_cast<float>(y.first);
         pose.rawYaw = static_cast<float>(y.second);
         pose.pitch = pitch;
+        pose.frameCounter = f.poses + 1;  // each pose the next
         AddPose(&f, pose);
     }
     return f;
@@ -619,6 +621,17 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
     EXPECT_EQ(JudgeYaws(rawPitch, raw), kHeldStill);
     // One bend of 2x between three poses: a jitter of 2x, whatever the count.
     EXPECT_DOUBLE_EQ(Poses({{0, 0}, {0, 0.25}, {0, 0}}).raw.Jitter(), 0.5);
+    // A watch that missed poses (the counter jumped) sees a smooth turn bend: that is no shake.
+    TrackerFacts missed = {};
+    const int counters[] = {1, 2, 3, 7, 8, 9, 10, 30};
+    for (const int counter : counters) {
+        FTPose turn = {};
+        turn.yaw = turn.rawYaw = static_cast<float>(0.01 * counter);
+        turn.frameCounter = counter;
+        AddPose(&missed, turn);
+    }
+    EXPECT_NEAR(missed.raw.Jitter(), 0.0, 1e-6);
+    EXPECT_EQ(missed.raw.jitterCount, 3) << "the bends of 1-2-3, 7-8-9 and 8-9-10 alone";
 }
 
 TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)

@@ -286,6 +286,7 @@ TEST(Repair, AgainstTheTrackerOneEditLeavesNothingMoreToChange)
                 pose.rawYaw =
                     pose.yaw + static_cast<float>((i % 2 == 0 ? row.rawShake : -row.rawShake) / kDegreesPerRadian);
             }
+            pose.frameCounter = i + 1;
             AddPose(&facts.tracker, pose);
         }
         facts.tracker.published = 100;
