@@ -140,6 +140,10 @@ TEST_F(WriteIniTest, ReadOnlyLockedGoneOrNotReadingAsPlannedIsLeftAsItWas)
     EXPECT_EQ(GetFileAttributesW((path_ + L".probe-new").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetFileAttributesW((path_ + L".probe-old").c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(OnDisk(before), "There is no headview.ini now.");
+    // There was none, and an empty one appeared meanwhile: not "as it was".
+    const IniFacts none = GatherIniFacts(path_);
+    WriteFileBytes(Utf8FromWide(path_), "");
+    EXPECT_NE(OnDisk(none), OnDisk(GatherIniFacts(path_)));
 }
 
 TEST_F(WriteIniTest, APathThatHeadviewReadsTakesTheLongerNamesBesideIt)

@@ -198,10 +198,10 @@ TEST_F(ProbeTest, CentreAndGainWriteInAGameFolderNamedBeyondTheCodePage)
     WriteIni(Replaced(raw, "headviewing_test=0\r\n", ""));
     Restart("--style opentrack --jitter 0 --pose 1:0.3");
     EXPECT_EQ(Probe("--centre --fix"), 1u) << output_;
-    EXPECT_EQ(ReadFileBytes(GamePath("headview.ini")),
-              Replaced(Replaced(Replaced(raw, "headviewing_test=0\r\n", ""), "= 0.05", "= -0.42"),
-                       "headviewing_source=0\r\n",
-                       "headviewing_source=0\r\nheadviewing_test=0\r\nheadviewing_status=1\r\n"))
+    EXPECT_EQ(
+        ReadFileBytes(GamePath("headview.ini")),
+        Replaced(Replaced(Replaced(raw, "headviewing_test=0\r\n", ""), "= 0.05", "= -0.42"), "headviewing_source=0\r\n",
+                 "headviewing_source=0\r\nheadviewing_test=0\r\nheadviewing_status=1\r\n"))
         << output_;
 
     WriteIni(kIni);  // gain -39, the processed yaw: no offset for the processed yaw

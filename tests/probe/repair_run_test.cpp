@@ -107,8 +107,8 @@ TEST_F(RepairRunTest, TheAnswerFYOrFixMakesThemEnterOrTheEndLeavesTheFile)
     const struct {
         const char* answer;  // lines typed at the question; the input then ends
         bool made;
-    } rows[] = {{"", false},       {"F", true},      {" yes ", true},   {"FIX", true},    {"y", true},
-                {"no\r\n", false}, {"x\r\nf", true}, {"x\r\nx", false}, {"x\r\n", false}, {"n", false}};
+    } rows[] = {{"", false},      {"F", true},      {" yes ", true},   {"FIX", true},    {"y", true}, {"no\r\n", false},
+                {"x\r\nf", true}, {"\r\nf", false}, {"x\r\nx", false}, {"x\r\n", false}, {"n", false}};
     for (const auto& row : rows) {
         WriteIni(kBroken);
         ProbeRun run;
