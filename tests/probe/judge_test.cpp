@@ -599,6 +599,8 @@ TEST(JudgeYaws, TheSituationAtEachBoundary)
         {"turned 0.51 degrees each way", Sweep(0.51), raw, kSameYaws},
         {"raw zero, processed held, following the raw yaw", Poses({{0.1, 0}, {0.1, 0}}), raw, kRawZero},
         {"raw zero, processed held, following it", Poses({{0.1, 0}, {0.1, 0}}), processed, kNotMoved},
+        {"raw zero, the head turned, following the processed yaw", Poses({{-0.3, 0}, {0, 0}, {0.3, 0}}), processed,
+         kRawZero},
         // Alternating +-s shakes by 4s from one pose to the next: past 0.1 degrees from s = 0.025.
         {"raw shaking by +-0.026 degrees", Sweep(20, 0.026), raw, kRawShaky},
         {"raw shaking by +-0.024 degrees", Sweep(20, 0.024), raw, kTracking},
@@ -664,6 +666,8 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
                                           eight.substr(0, 59) + "\n       " + word + " " + word +
                                           "\n"
                                           "[ok]   fine\n\nFix what is marked [fix], then run headview-probe again.\n");
+    EXPECT_EQ(Listed(nine), "  - " + eight.substr(0, 69) + "\n    " + word + " " + word + "\n")
+        << "a step's lines under its words";
     EXPECT_EQ(FormatReport({{kOk, "first"}, {kOk, "second"}}), "[ok]   first\n[ok]   second\n\nAll is well.\n")
         << "of one mark, in the judges' order";
     Finding refused = {kFix, "b"}, away = {kStop, "not the game's folder"}, pending = {kNote, "not yet read"};
