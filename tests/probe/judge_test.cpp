@@ -648,6 +648,9 @@ TEST(FormatReport, WorstFirstWrappedBetweenWordsTheLinesRightUnderTheirWords)
     EXPECT_EQ(FormatReport({{kOk, full}}), "[ok]   " + full + "\n\nAll is well.\n");
     EXPECT_EQ(FormatReport({{kOk, full + "c"}}), "[ok]   " + eight.substr(0, 69) + "\n       abc\n\nAll is well.\n")
         << "an 80th column would leave a blank line on an 80-column console";
+    const std::string face = "\xF0\x9F\x98\x80";  // one column, two UTF-16 units
+    EXPECT_EQ(FormatReport({{kOk, eight.substr(0, 69) + " ab" + face}}),
+              "[ok]   " + eight.substr(0, 69) + "\n       ab" + face + "\n\nAll is well.\n");
     std::string han = "\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8\xE6\x88\x8F\xE6\xB8\xB8";  // ten columns, two apiece
     han += han;
     EXPECT_EQ(FormatReport({{kOk, han + " " + eight.substr(0, 59)}}),
