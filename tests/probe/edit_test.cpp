@@ -144,6 +144,12 @@ TEST_F(WriteIniTest, ReadOnlyLockedGoneOrNotReadingAsPlannedIsLeftAsItWas)
     const IniFacts none = GatherIniFacts(path_);
     WriteFileBytes(Utf8FromWide(path_), "");
     EXPECT_NE(OnDisk(none), OnDisk(GatherIniFacts(path_)));
+    // There was none, and none now: a .probe-old of another time is not what the probe moved away.
+    DeleteFileW(path_.c_str());
+    const std::string nothing = OnDisk(none);
+    WriteFileBytes(Utf8FromWide(path_ + L".probe-old"), "an older failure's");
+    EXPECT_EQ(OnDisk(none), nothing);
+    DeleteFileW((path_ + L".probe-old").c_str());
 }
 
 TEST_F(WriteIniTest, APathThatHeadviewReadsTakesTheLongerNamesBesideIt)

@@ -432,6 +432,14 @@ TEST(JudgeAll, TheWorstFindingAndItsChangeTheCountToFixAndTheExitCode)
          },
          kNote, "show", 0, 0},
         {"a paused game", [](Facts* f) { Running(f), f->game.last.frames = 100; }, kNote, "show", 0, 0},
+        {"headview.ini a folder, the raw yaw at zero: judged as the zip's file, which follows the processed yaw",
+         [](Facts* f) {
+             f->ini = IniFacts{};
+             f->ini.exists = f->ini.isFolder = true;
+             f->ini.settings = Settings{1, 1, 0x23, 0.0f, 0, 0};
+             f->tracker = Swept(0.0, false);
+         },
+         kFix, "show", 1, 1},
         {"the game runs here, its log deleted meanwhile: nothing left to wait for",
          [](Facts* f) {
              Running(f);
@@ -571,6 +579,18 @@ TrackerFacts Sweep(double degrees, double shake = 0.0)
 }
 
 }  // namespace
+
+TEST(JudgeAll, TheCameraTurnSaidOnlyOnceHeadviewSentAHeading)
+{
+    Facts f = WellSetUp();
+    Running(&f);
+    const auto oks = [](const Findings& found) {
+        return std::count_if(found.begin(), found.end(), [](const Finding& x) { return x.mark == kOk; });
+    };
+    const auto sent = oks(JudgeAll(f));
+    f.game.last.headingFrame = 0;
+    EXPECT_EQ(oks(JudgeAll(f)), sent - 1);
+}
 
 TEST(JudgeYaws, TheSituationAtEachBoundary)
 {
