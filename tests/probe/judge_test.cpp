@@ -592,6 +592,20 @@ TEST(JudgeAll, TheCameraTurnSaidOnlyOnceHeadviewSentAHeading)
     EXPECT_EQ(oks(JudgeAll(f)), sent - 1);
 }
 
+TEST(JudgeAll, AMissingTestKeyIsOneFindingNotTwo)
+{
+    Facts f = WellSetUp();
+    Unread(&f, kTestKey);
+    f.ini.settings.test = 1;
+    int naming = 0;
+    for (const Finding& found : JudgeAll(f)) {
+        for (const KeyValue& set : found.change.sets) {
+            naming += set.key == kTestKey ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(naming, 1) << "the line to add, and no note on reading every frame";
+}
+
 TEST(JudgeYaws, TheSituationAtEachBoundary)
 {
     const Settings raw = {1, 0, 0x39, 0.0f, 0, 0}, processed = {1, 0, 0x39, 0.0f, 1, 0};
@@ -734,6 +748,7 @@ TEST(Plain, NumbersWithoutExponents)
         int decimals;
         const char* text;
     } rows[] = {{1.69e9, 0, "no usable number of"},
+                {-1.69e9, 0, "no usable number of"},
                 {999999999.0, 0, "999999999"},
                 {-0.04, 1, "-0.0"},
                 {-6.94, 1, "-6.9"},

@@ -125,6 +125,15 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          {"change headviewing_multiplier=72 ; twice as fast to headviewing_multiplier=72, its comment kept on the line "
           "above"},
          Replaced(kGood, "headviewing_multiplier=39", "; twice as fast\r\nheadviewing_multiplier=72")},
+        {"a comment after a value, begun with #",
+         Replaced(kGood, "headviewing_multiplier=39", "headviewing_multiplier=72 # twice as fast"),
+         {"change headviewing_multiplier=72 # twice as fast to headviewing_multiplier=72, its comment kept on the line "
+          "above"},
+         Replaced(kGood, "headviewing_multiplier=39", "# twice as fast\r\nheadviewing_multiplier=72")},
+        {"a UTF-8 mark before a comment line: both readers see [Settings], the mark stays",
+         "\xEF\xBB\xBF; mine\r\n" + Replaced(kGood, "headviewing_test=0\r\n", ""),
+         {"add headviewing_test=0 under [Settings]"},
+         "\xEF\xBB\xBF; mine\r\n" + Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
         {"the comments right above a moved line go with it",
          Replaced(kGood, "headviewing_test=0\r\n", "") + "[Settings]\r\n; for play\r\nheadviewing_test=0 ; or 1\r\n",
          {"move headviewing_test=0 ; or 1 from under a second [Settings] to the first [Settings], as "
