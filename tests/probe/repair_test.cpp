@@ -120,6 +120,10 @@ TEST(Repair, EachChangeListedAndWrittenEveryOtherByteKept)
          Replaced(Replaced(kGood, "headviewing=1\r\n", "headviewing_t=1\r\n"), "headviewing_test=0\r\n", ""),
          {"change headviewing_t=1 to headviewing=1", "add headviewing_test=0 under [Settings]"},
          Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
+        {"a line near two keys, the nearer one read: the other's",
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_t=0\r\n",
+         {"change headviewing_t=0 to headviewing_test=0"},
+         Replaced(kGood, "headviewing_test=0\r\n", "") + "headviewing_test=0\r\n"},
         {"a comment after a value kept on the line above",
          Replaced(kGood, "headviewing_multiplier=39", "headviewing_multiplier=72 ; twice as fast"),
          {"change headviewing_multiplier=72 ; twice as fast to headviewing_multiplier=72, its comment kept on the line "
