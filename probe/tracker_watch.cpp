@@ -27,22 +27,18 @@ double Seconds()
     return static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// The shake is measured over poses in a row only: a pose the watch missed
-// would count as a bend of the head's own motion.
-void AddYaw(YawStats* stats, double yaw, bool next)
+// `bends`: the yaw and the two before it are poses in a row; a pose the
+// watch missed between them would count as a bend of the head's own motion.
+void AddYaw(YawStats* stats, double yaw, bool bends)
 {
-    if (!next) {
-        stats->run = 0;
-    }
     stats->min = stats->count == 0 ? yaw : fmin(stats->min, yaw);
     stats->max = stats->count == 0 ? yaw : fmax(stats->max, yaw);
     stats->sum += yaw;
-    const double bend = yaw - 2 * stats->last + stats->beforeLast;
-    if (stats->run >= 2) {
+    if (bends) {
+        const double bend = yaw - 2 * stats->last + stats->beforeLast;
         stats->jitterSquares += bend * bend;
         ++stats->jitterCount;
     }
-    ++stats->run;
     stats->beforeLast = stats->last;
     stats->last = yaw;
     ++stats->count;
@@ -143,10 +139,16 @@ void NoteReading(StallClock* clock, double now, bool advanced)
 void AddPose(TrackerFacts* facts, const FTPose& pose)
 {
     const bool first = facts->poses++ == 0;
-    const bool next = !first && pose.frameCounter == facts->lastCounter + 1;
+    const bool next =
+        !first && pose.frameCounter == int64_t{facts->lastCounter} + 1;  // the tracker's bytes: no overflow
+    if (next) {
+        ++facts->inRow;
+    } else {
+        facts->inRow = 1;
+    }
     facts->lastCounter = pose.frameCounter;
-    AddYaw(&facts->processed, pose.yaw, next);
-    AddYaw(&facts->raw, pose.rawYaw, next);
+    AddYaw(&facts->processed, pose.yaw, facts->inRow >= 3);
+    AddYaw(&facts->raw, pose.rawYaw, facts->inRow >= 3);
     facts->rawAlwaysZero = (first || facts->rawAlwaysZero) && pose.rawYaw == 0.0f;
     facts->processedAlwaysZero = (first || facts->processedAlwaysZero) && pose.yaw == 0.0f;
     facts->sameEveryPose = (first || facts->sameEveryPose) && pose.rawYaw == pose.yaw;

@@ -12,7 +12,7 @@
 constexpr double kDegreesPerRadian = 57.29577951308232;
 
 struct YawStats {
-    int count, jitterCount, run;  // run: poses in a row, each one counter step after the one before
+    int count, jitterCount;
     double min, max, sum, last, beforeLast;
     double jitterSquares;  // squared second differences: shake smooth motion does not explain
     double Mean() const { return count > 0 ? sum / count : 0.0; }
@@ -29,6 +29,7 @@ struct TrackerFacts {
     YawStats processed, raw;
     double rawMinusProcessed;  // summed over the poses
     int32_t lastCounter;       // the last pose's
+    int inRow;                 // poses in a row, each one counter step after the one before
     bool rawAlwaysZero, processedAlwaysZero, sameEveryPose, otherAxesLive;
     int64_t published;      // poses published, from the tracker's counter
     double sendingSeconds;  // watched, the stalls left out
